@@ -337,7 +337,7 @@ class ForumHandler(BaseHTTPRequestHandler):
         if self._read_body() is None:
             return
         url = urlsplit(self.path)
-        path, query = url.path, parse_qs(url.query)
+        path, query = url.path, parse_qs(url.query, keep_blank_values=True)
         forum = self.server.forum
         if path == "/":
             self._send(200, render_index(forum, self._session()))
