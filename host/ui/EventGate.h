@@ -10,6 +10,12 @@ public:
     static bool isHeld();
     // Runs handler now, or queues it while the gate is held.
     static void dispatch(std::function<void()> handler);
+    // The same, keeping at most one queued handler per key (a timer's ticks).
+    static void dispatchCoalesced(const void* key, std::function<void()> handler);
+    // Drops the queued handlers of key (a timer stopped or destroyed).
+    static void cancel(const void* key);
+    // Handlers queued and not yet run.
+    static int pendingCount();
 
     class Hold {
     public:

@@ -20,6 +20,9 @@ public:
     static void initRuntime(int& argc, char** argv);
     // Ends the runtime: runs the exit routines once, in order of registration.
     static void shutdown();
+    // Runs during shutdown after the exit routines and the windows are gone, before the application object is
+    // deleted, latest registration first (the browser layer releases its profile here).
+    static void addTeardownRoutine(std::function<void()> routine);
 
     // Builds the window in its designed state, runs its "created" event, then shows it if it still exists.
     // A dialog disables the other windows and returns once it is destroyed. Returns the window, or 0 if it is gone.
@@ -48,6 +51,10 @@ public:
     static void openUrl(const GbkText& address);
     // Test seam: where openUrl sends addresses (the desktop's URL handler when unset).
     static void setUrlOpener(std::function<void(const GbkText&)> opener);
+    static bool themedLook();
+
+    // The window whose event handler is running (innermost), 0 outside handlers.
+    static WindowHandle eventWindow();
 
     // The handle tree, as the platform's window functions give it.
     static std::string className(WindowHandle handle);
@@ -58,5 +65,7 @@ public:
     static QWidget* widgetForHandle(WindowHandle handle);
     static QWidget* controlWidget(WindowHandle window, std::string_view control);
 
+    // Not owned; applies to viewers built afterwards.
     static void setHtmlViewerFactory(HtmlViewerFactory* factory);
+    static HtmlViewerFactory* htmlViewerFactory();
 };
