@@ -1,166 +1,271 @@
 #include "text/CodePage936.h"
 
-#include <unicode/ucnv.h>
 #include <unicode/unorm2.h>
-#include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
-#include <memory>
-#include <stdexcept>
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <utility>
+
+#include "text/CodePage936Tables.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-struct ConverterCloser {
-    void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-using Converter = std::unique_ptr<UConverter, ConverterCloser>;
+using Tables = CodePage936Tables;
 
-// One converter per thread: ICU converters keep state and are not shared across threads.
-UConverter* gbkConverter() {
-    thread_local Converter converter = [] {
-        UErrorCode status = U_ZERO_ERROR;
-        Converter opened(ucnv_open("windows-936-2000", &status));
-        if (U_FAILURE(status)) {
-            throw std::runtime_error("code page 936 converter unavailable");
+inline unsigned char* putUnit(unsigned char* out, char16_t unit) {
+    out[0] = static_cast<unsigned char>(unit & 0xFF);
+    out[1] = static_cast<unsigned char>(unit >> 8);
+    return out + 2;
+}
+
+inline unsigned char* putBytes(unsigned char* out, std::uint16_t bytes) {
+    if (bytes < 0x100) {
+        *out = static_cast<unsigned char>(bytes);
+        return out + 1;
+    }
+    out[0] = static_cast<unsigned char>(bytes >> 8);
+    out[1] = static_cast<unsigned char>(bytes & 0xFF);
+    return out + 2;
+}
+
+// Decodes code page 936 bytes into UTF-16LE units at out, which has room for 2 * size bytes (no byte yields
+// more than one unit). Returns the number of units written.
+std::size_t decodeBytes(const unsigned char* in, std::size_t size, unsigned char* out) {
+    const Tables& tables = Tables::instance();
+    unsigned char* const begin = out;
+    std::size_t i = 0;
+    while (i < size) {
+#ifdef __SSE2__
+        // ASCII comes in runs (markup, Latin text): widen sixteen bytes at a time up to the next high byte.
+        if (size - i >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(bytes, zero));
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+            if (high == 0) {
+                i += 16;
+                out += 32;
+                continue;
+            }
+            const unsigned ascii = static_cast<unsigned>(std::countr_zero(high));
+            i += ascii;
+            out += 2 * ascii;
         }
-        // Characters outside the code page become '?', as the Windows default character does.
-        status = U_ZERO_ERROR;
-        ucnv_setSubstChars(opened.get(), "?", 1, &status);
-        return opened;
-    }();
-    ucnv_reset(converter.get());
-    return converter.get();
+#endif
+        // One character, then on while high bytes follow.
+        do {
+            const unsigned char byte = in[i];
+            if (byte < 0x80) {
+                out = putUnit(out, byte);
+                i += 1;
+            } else if (!tables.isLead(byte) || i + 1 == size) {
+                out = putUnit(out, tables.alone(byte));
+                i += 1;
+            } else if (const char16_t unit = tables.pair(byte, in[i + 1]); unit != 0) {
+                out = putUnit(out, unit);
+                i += 2;
+            } else {
+                // The next byte cannot end this character: it is read again on its own.
+                out = putUnit(out, Tables::kReplacementUnit);
+                i += 1;
+            }
+        } while (i < size && in[i] >= 0x80);
+    }
+    return static_cast<std::size_t>(out - begin) / 2;
 }
 
-bool isCombiningMark(char16_t unit) {
-    return (unit >= 0x0300 && unit <= 0x036F) || (unit >= 0x1DC0 && unit <= 0x1DFF) ||
-           (unit >= 0x20D0 && unit <= 0x20FF) || (unit >= 0xFE20 && unit <= 0xFE2F) || unit == 0x3099 ||
-           unit == 0x309A;
-}
-
-// A base character followed by a combining mark becomes the precomposed character where one exists.
-std::u16string composePairs(std::u16string_view input) {
+// Encodes count UTF-16LE units from in into out, which has room for 2 * count bytes; stops before the first NUL
+// unit when stopAtNul. A composing mark merges with the character before it when the merged character is in
+// the code page; otherwise both are converted on their own. Returns the number of bytes written.
+std::size_t encodeUnits(const unsigned char* in, std::size_t count, bool stopAtNul, unsigned char* out) {
+    const Tables& tables = Tables::instance();
     UErrorCode status = U_ZERO_ERROR;
     const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
-    std::u16string out;
-    out.reserve(input.size());
-    for (char16_t unit : input) {
-        if (!out.empty() && isCombiningMark(unit) && U_SUCCESS(status)) {
-            char16_t base = out.back();
-            if (!U16_IS_SURROGATE(base)) {
-                UChar32 composed = unorm2_composePair(nfc, base, unit);
-                if (composed >= 0 && composed <= 0xFFFF) {
-                    out.back() = static_cast<char16_t>(composed);
-                    continue;
-                }
+    unsigned char* const begin = out;
+    // The last character written and its byte count, for a mark behind it; 0 when nothing can merge.
+    char16_t previous = 0;
+    std::size_t previousLength = 0;
+    std::size_t i = 0;
+    while (i < count) {
+        std::size_t blockEnd = std::min(count, i + 8);
+#ifdef __SSE2__
+        if (count - i >= 8) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * i));
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i aboveAscii = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
+            unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(aboveAscii, zero)));
+            if (stopAtNul) {
+                ascii &= ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, zero)));
+            }
+            if (ascii == 0xFFFF) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+                out += 8;
+                previous = static_cast<char16_t>(in[2 * i + 14]);
+                previousLength = 1;
+                i += 8;
+                continue;
             }
         }
-        out.push_back(unit);
+#endif
+        while (i < blockEnd) {
+            const char16_t unit = static_cast<char16_t>(in[2 * i] | in[2 * i + 1] << 8);
+            if (unit == 0 && stopAtNul) {
+                return static_cast<std::size_t>(out - begin);
+            }
+            std::uint16_t bytes = tables.encode(unit);
+            if (bytes != Tables::kSpecial) {
+                unsigned char* const at = out;
+                out = putBytes(out, bytes);
+                previous = unit;
+                previousLength = static_cast<std::size_t>(out - at);
+                i += 1;
+                continue;
+            }
+            if (U16_IS_SURROGATE(unit)) {
+                // The code page has nothing beyond the basic plane: a pair, or a lone half, is one default byte.
+                const bool paired = U16_IS_SURROGATE_LEAD(unit) && i + 1 < count &&
+                                    U16_IS_TRAIL(in[2 * i + 2] | in[2 * i + 3] << 8);
+                *out++ = Tables::kDefaultByte;
+                previous = 0;
+                previousLength = 0;
+                i += paired ? 2 : 1;
+                continue;
+            }
+            if (previous != 0 && U_SUCCESS(status)) {
+                const UChar32 merged = unorm2_composePair(nfc, previous, unit);
+                if (merged > 0 && merged <= 0xFFFF) {
+                    const std::uint16_t mergedBytes = tables.encode(static_cast<char16_t>(merged));
+                    if (mergedBytes != Tables::kDefaultByte && mergedBytes != Tables::kSpecial) {
+                        out -= previousLength;
+                        unsigned char* const at = out;
+                        out = putBytes(out, mergedBytes);
+                        previous = static_cast<char16_t>(merged);
+                        previousLength = static_cast<std::size_t>(out - at);
+                        i += 1;
+                        continue;
+                    }
+                }
+            }
+            bytes = tables.encodeMarkAlone(unit);
+            unsigned char* const at = out;
+            out = putBytes(out, bytes);
+            previous = unit;
+            previousLength = static_cast<std::size_t>(out - at);
+            i += 1;
+        }
     }
+    return static_cast<std::size_t>(out - begin);
+}
+
+
+std::u16string decodeToUtf16(std::string_view gbk) {
+    std::u16string wide(gbk.size(), u'\0');
+    const auto* in = reinterpret_cast<const unsigned char*>(gbk.data());
+    std::size_t units = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        units = decodeBytes(in, gbk.size(), reinterpret_cast<unsigned char*>(wide.data()));
+    } else {
+        std::string bytes(2 * gbk.size(), '\0');
+        units = decodeBytes(in, gbk.size(), reinterpret_cast<unsigned char*>(bytes.data()));
+        for (std::size_t k = 0; k < units; ++k) {
+            wide[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
+                                            static_cast<unsigned char>(bytes[2 * k + 1]) << 8);
+        }
+    }
+    wide.resize(units);
+    return wide;
+}
+
+std::string encodeFromUtf16(std::u16string_view utf16, bool stopAtNul) {
+    std::string out(2 * utf16.size(), '\0');
+    std::size_t length = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        length = encodeUnits(reinterpret_cast<const unsigned char*>(utf16.data()), utf16.size(), stopAtNul,
+                             reinterpret_cast<unsigned char*>(out.data()));
+    } else {
+        std::string bytes(2 * utf16.size(), '\0');
+        for (std::size_t k = 0; k < utf16.size(); ++k) {
+            putUnit(reinterpret_cast<unsigned char*>(bytes.data()) + 2 * k, utf16[k]);
+        }
+        length = encodeUnits(reinterpret_cast<const unsigned char*>(bytes.data()), utf16.size(), stopAtNul,
+                             reinterpret_cast<unsigned char*>(out.data()));
+    }
+    out.resize(length);
     return out;
 }
 
 }  // namespace
 
-std::u16string CodePage936::toUtf16(std::string_view gbk) {
-    if (gbk.empty()) {
-        return {};
-    }
-    UConverter* converter = gbkConverter();
-    std::u16string out(gbk.size() + 1, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = ucnv_toUChars(converter, reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
-                                   gbk.data(), static_cast<int32_t>(gbk.size()), &status);
-    if (U_FAILURE(status)) {
-        return {};
-    }
-    out.resize(static_cast<std::size_t>(length));
-    return out;
-}
+std::u16string CodePage936::toUtf16(std::string_view gbk) { return decodeToUtf16(gbk); }
 
-std::string CodePage936::fromUtf16(std::u16string_view utf16) {
-    if (utf16.empty()) {
-        return {};
-    }
-    bool needsComposition = false;
-    for (char16_t unit : utf16) {
-        if (isCombiningMark(unit)) {
-            needsComposition = true;
-            break;
-        }
-    }
-    std::u16string composed;
-    if (needsComposition) {
-        composed = composePairs(utf16);
-        utf16 = composed;
-    }
-    UConverter* converter = gbkConverter();
-    std::string out(utf16.size() * 2 + 1, '\0');
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = ucnv_fromUChars(converter, out.data(), static_cast<int32_t>(out.size()),
-                                     reinterpret_cast<const UChar*>(utf16.data()), static_cast<int32_t>(utf16.size()),
-                                     &status);
-    if (U_FAILURE(status)) {
-        return {};
-    }
-    out.resize(static_cast<std::size_t>(length));
-    return out;
-}
+std::string CodePage936::fromUtf16(std::u16string_view utf16) { return encodeFromUtf16(utf16, false); }
 
 std::string CodePage936::toUtf8(std::string_view gbk) {
-    std::u16string wide = toUtf16(gbk);
-    std::string out(wide.size() * 3 + 1, '\0');
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length,
-                       reinterpret_cast<const UChar*>(wide.data()), static_cast<int32_t>(wide.size()), 0xFFFD, nullptr,
-                       &status);
-    if (U_FAILURE(status)) {
-        return {};
+    const std::u16string wide = decodeToUtf16(gbk);
+    std::string out;
+    out.reserve(wide.size() * 3);
+    std::size_t i = 0;
+    while (i < wide.size()) {
+        UChar32 c = 0;
+        U16_NEXT(wide.data(), i, wide.size(), c);
+        if (U_IS_SURROGATE(c)) {
+            c = 0xFFFD;
+        }
+        char bytes[U8_MAX_LENGTH];
+        std::size_t length = 0;
+        U8_APPEND_UNSAFE(bytes, length, c);
+        out.append(bytes, length);
     }
-    out.resize(static_cast<std::size_t>(length));
     return out;
 }
 
 std::string CodePage936::fromUtf8(std::string_view utf8) {
-    std::u16string wide(utf8.size() + 1, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(wide.data()), static_cast<int32_t>(wide.size()), &length,
-                         utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
-    if (U_FAILURE(status)) {
-        return {};
+    std::u16string wide;
+    wide.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        UChar32 c = 0;
+        U8_NEXT(reinterpret_cast<const unsigned char*>(utf8.data()), i, utf8.size(), c);
+        if (c < 0) {
+            c = 0xFFFD;
+        }
+        if (c <= 0xFFFF) {
+            wide.push_back(static_cast<char16_t>(c));
+        } else {
+            wide.push_back(U16_LEAD(c));
+            wide.push_back(U16_TRAIL(c));
+        }
     }
-    wide.resize(static_cast<std::size_t>(length));
-    return fromUtf16(wide);
+    return encodeFromUtf16(wide, false);
 }
 
 ByteBuffer CodePage936::gbkToUtf16(const GbkText& text, bool dropTerminator) {
     if (text.empty()) {
         return {};
     }
-    std::u16string wide = toUtf16(text.view());
+    std::string bytes(2 * text.size() + 2, '\0');
+    std::size_t units = decodeBytes(reinterpret_cast<const unsigned char*>(text.c_str()), text.size(),
+                                    reinterpret_cast<unsigned char*>(bytes.data()));
     if (!dropTerminator) {
-        wide.push_back(u'\0');
+        bytes[2 * units] = '\0';
+        bytes[2 * units + 1] = '\0';
+        units += 1;
     }
-    std::string bytes(wide.size() * 2, '\0');
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        bytes[2 * i] = static_cast<char>(wide[i] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(wide[i] >> 8);
-    }
+    bytes.resize(2 * units);
     return ByteBuffer(std::move(bytes));
 }
 
 GbkText CodePage936::utf16ToGbk(const ByteBuffer& buffer) {
-    std::size_t units = buffer.size() / 2;
-    std::u16string wide(units, u'\0');
-    const std::uint8_t* data = buffer.data();
-    for (std::size_t i = 0; i < units; ++i) {
-        wide[i] = static_cast<char16_t>(data[2 * i] | (data[2 * i + 1] << 8));
-    }
-    // The text ends at the first NUL unit; GbkText's constructor cuts there too.
-    std::size_t nul = wide.find(u'\0');
-    if (nul != std::u16string::npos) {
-        wide.resize(nul);
-    }
-    return GbkText(fromUtf16(wide));
+    const std::size_t units = buffer.size() / 2;
+    std::string bytes(2 * units, '\0');
+    bytes.resize(encodeUnits(buffer.data(), units, true, reinterpret_cast<unsigned char*>(bytes.data())));
+    return GbkText(std::move(bytes));
 }

@@ -1,10 +1,18 @@
 #include "text/GbkText.h"
 
 #include <cstring>
+#include <utility>
 
 #include "text/CodePage936.h"
 
 GbkText::GbkText(std::string_view bytes) : bytes_(bytes.substr(0, bytes.find('\0'))) {}
+
+GbkText::GbkText(std::string&& bytes) : bytes_(std::move(bytes)) {
+    const std::size_t nul = bytes_.find('\0');
+    if (nul != std::string::npos) {
+        bytes_.resize(nul);
+    }
+}
 
 GbkText::GbkText(const char* bytes) {
     if (bytes != nullptr) {

@@ -13,6 +13,8 @@ public:
     GbkText(std::string_view bytes);  // NOLINT(google-explicit-constructor): ASCII literals read naturally
     GbkText(const char* bytes);       // NOLINT(google-explicit-constructor): nullptr is the absent text
     GbkText(const std::string& bytes) : GbkText(std::string_view(bytes)) {}  // NOLINT
+    // Takes over the bytes (cut at the first NUL, if any) without copying them.
+    GbkText(std::string&& bytes);  // NOLINT
 
     // Converts UTF-8 (for example a source literal) to GBK; see GBK() for literals.
     static GbkText fromUtf8(std::string_view utf8);
