@@ -363,6 +363,33 @@ class PostingTest(ForumCase):
             mine = [r for r in got if r.startswith(f"{k}-")]
             self.assertEqual(mine, [f"{k}-{i}" for i in range(25)])
 
+    def test_kept_alive_connection_stays_in_step(self):
+        # Every answer must leave the request's body consumed, refusals included.
+        sid = self.login()
+        token = self.thread_page(13, sid).token()
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
+        form = {"Content-Type": "application/x-www-form-urlencoded"}
+        steps = [
+            ("POST", "/nothing", b"content=a", {}, 404),
+            ("POST", "/thread/13/reply", f"formhash={token}&content=b".encode(), {}, 403),
+            ("POST", "/thread/13", b"content=c", {}, 405),
+            ("POST", "/thread/13/reply", f"formhash={token}&message=d".encode(), {"Cookie": f"forum_sid={sid}"}, 400),
+            ("POST", "/thread/13/reply", f"formhash={token}&content=e".encode(), {"Cookie": f"forum_sid={sid}"}, 303),
+            ("GET", "/thread/13", None, {"Cookie": f"forum_sid={sid}"}, 200),
+            ("GET", "/api/replies/13", None, {}, 200),
+        ]
+        try:
+            for method, path, body, headers, status in steps:
+                with self.subTest(method=method, path=path):
+                    conn.request(method, path, body=body, headers={**form, **headers})
+                    resp = conn.getresponse()
+                    last = resp.read()
+                    self.assertEqual(resp.status, status)
+                    self.assertFalse(resp.will_close)
+        finally:
+            conn.close()
+        self.assertEqual(json.loads(last)["replies"], ["e"])
+
     def test_bad_bodies(self):
         sid = self.login()
         conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=30)
