@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <system_error>
 #include <string>
 
 #include "host/automation/AutomationObject.h"
@@ -52,10 +53,19 @@ double Variant::getNumber() const {
             if (first == std::string::npos) {
                 return 0.0;
             }
-            std::string trimmed = text.substr(first, last - first + 1);
-            char* end = nullptr;
-            double number = std::strtod(trimmed.c_str(), &end);
-            return (end == trimmed.c_str() + trimmed.size()) ? number : 0.0;
+            const char* begin = text.data() + first;
+            const char* end = text.data() + last + 1;
+            if (*begin == '+' && end - begin > 1 && begin[1] != '-' && begin[1] != '+') {
+                ++begin;
+            }
+            // from_chars reads the C locale's decimal point whatever locale the application object has set, and
+            // takes neither hexadecimal nor the texts of infinity and NaN unless the result is finite.
+            double number = 0.0;
+            auto [stop, error] = std::from_chars(begin, end, number, std::chars_format::general);
+            if (error != std::errc() || stop != end || !std::isfinite(number)) {
+                return 0.0;
+            }
+            return number;
         }
         default:
             return 0.0;

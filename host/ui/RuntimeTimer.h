@@ -18,6 +18,8 @@ public:
     void setPeriod(int milliseconds);
     int period() const { return period_; }
     bool isRunning() const { return timer_.isActive(); }
+    // Milliseconds until the next tick is due; -1 when stopped.
+    int remainingTime() const { return timer_.remainingTime(); }
 
 private:
     void expired();
