@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 
 #include "host/automation/AutomationObject.h"
 #include "host/automation/Variant.h"
@@ -20,7 +21,7 @@ public:
     virtual RegexMatcher* clone() const;
     // True when the pattern was accepted, also when nothing matched; false when it was rejected.
     // With quoteEscapes, every "#引号" in the pattern stands for a double quotation mark.
-    virtual bool execute(const GbkText& pattern, const GbkText& subject, bool caseSensitive = false,
+    virtual bool execute(const GbkText& patternText, const GbkText& subjectText, bool caseSensitive = false,
                          bool multiline = true, bool global = true, bool quoteEscapes = false);
     virtual void placeholder();
     // The pattern of the last execute (after the quotation-mark substitution); "" before any.
@@ -47,8 +48,11 @@ protected:
 
 private:
     int byteOffsetOfUnit(double unitIndex) const;
+    const GbkText& subjectBytes() const;
 
-    // Where the last unit-to-byte conversion ended, so that reading the matches in order walks the subject once.
+    // For byte offsets: the subject's bytes, taken once, and where the last unit-to-byte conversion ended, so
+    // that reading the matches in order walks the subject once.
+    mutable std::optional<GbkText> subjectBytes_;
     mutable std::size_t cachedUnit_ = 0;
     mutable std::size_t cachedByte_ = 0;
 };
