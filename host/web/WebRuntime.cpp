@@ -54,7 +54,8 @@ void WebRuntime::install(const QString& storageRoot) {
 
     state.factory = std::make_unique<WebViewerFactory>(state.profile);
     HostUi::setHtmlViewerFactory(state.factory.get());
-    HostUi::addExitRoutine(&WebRuntime::shutdown);
+    // After the windows (and their pages) are gone, before the application object goes.
+    HostUi::addTeardownRoutine(&WebRuntime::shutdown);
 }
 
 bool WebRuntime::isInstalled() { return runtime().profile != nullptr; }

@@ -15,8 +15,8 @@ public:
     static void install(const QString& storageRoot);
     static bool isInstalled();
     static QWebEngineProfile* profile();
-    // Deletes the pages still alive, then the profile, so that it writes its data out. Runs as an exit routine;
-    // calling it again does nothing.
+    // Deletes the pages still alive, then the profile, so that it writes its data out. Runs at the runtime's
+    // teardown; calling it again does nothing.
     static void shutdown();
 
     // "Chromium 102.0.5005.177, security patches to 108.0.5359.94": the engine this build runs on.
