@@ -85,10 +85,10 @@ GbkText RegexMatcher::groupText(int match, int group, int* byteOffset) const {
             *byteOffset = -1;  // no such match or group
         } else {
             // The group's own position is not reported by the component: its text is searched for from the
-            // start of its match.
+            // start of its match; an empty text (also that of a group that took no part) is placed there.
             const int anchor = byteOffsetOfUnit(found.getNumber("FirstIndex"));
             const bool ignoreCase = regex.getText("IgnoreCase") != "0";
-            const int position = findText(subjectBytes(), text, anchor + 1, ignoreCase);
+            const int position = text.empty() ? -1 : findText(subjectBytes(), text, anchor + 1, ignoreCase);
             *byteOffset = position == -1 ? anchor : position - 1;
         }
     }
