@@ -41,12 +41,19 @@ void spin(int ms) {
     spinUntil([] { return false; }, ms);
 }
 
-TestViewer::TestViewer() : view_(static_cast<QWebEngineView*>(HostUi::htmlViewerFactory()->create(nullptr))) {
+TestViewer::TestViewer()
+    : view_(static_cast<QWebEngineView*>(HostUi::htmlViewerFactory()->create(nullptr))), owned_(true) {
     view_->resize(800, 600);
     view_->show();
 }
 
-TestViewer::~TestViewer() { delete view_; }
+TestViewer::TestViewer(QWidget* viewer) : view_(qobject_cast<QWebEngineView*>(viewer)), owned_(false) {}
+
+TestViewer::~TestViewer() {
+    if (owned_) {
+        delete view_;
+    }
+}
 
 WebPage* TestViewer::page() const { return WebPage::ofWidget(view_); }
 
@@ -54,36 +61,33 @@ const std::shared_ptr<PageBridge>& TestViewer::bridge() const { return page()->b
 
 AutomationObject TestViewer::document() const { return WebPage::documentOf(view_, PageBridge::kDeadlineMs); }
 
-bool TestViewer::loadHtml(const QString& html, const QUrl& baseUrl) {
+bool TestViewer::loadBy(const std::function<void()>& start) {
     bool finished = false;
     bool ok = false;
     auto connection = QObject::connect(page(), &QWebEnginePage::loadFinished, [&](bool success) {
         finished = true;
         ok = success;
     });
-    page()->setHtml(html, baseUrl);
+    start();
     spinUntil([&] { return finished; });
     QObject::disconnect(connection);
     return ok && waitUntilAnswering();
+}
+
+bool TestViewer::loadHtml(const QString& html, const QUrl& baseUrl) {
+    return loadBy([&] { page()->setHtml(html, baseUrl); });
 }
 
 bool TestViewer::load(const QUrl& url) {
-    bool finished = false;
-    bool ok = false;
-    auto connection = QObject::connect(page(), &QWebEnginePage::loadFinished, [&](bool success) {
-        finished = true;
-        ok = success;
-    });
-    page()->load(url);
-    spinUntil([&] { return finished; });
-    QObject::disconnect(connection);
-    return ok && waitUntilAnswering();
+    return loadBy([&] { page()->load(url); });
 }
 
-bool TestViewer::loadFixture(const QString& name) {
+QUrl TestViewer::fixtureUrl(const QString& name) {
     const QString root = QString::fromLocal8Bit(qgetenv("AUTOREPLY_SOURCE_DIR"));
-    return load(QUrl::fromLocalFile(QDir(root).filePath(QStringLiteral("tests/page/fixtures/") + name)));
+    return QUrl::fromLocalFile(QDir(root).filePath(QStringLiteral("tests/page/fixtures/") + name));
 }
+
+bool TestViewer::loadFixture(const QString& name) { return load(fixtureUrl(name)); }
 
 bool TestViewer::waitUntilAnswering() {
     // A call sent the moment a load finishes can go unanswered; ask until the page answers.

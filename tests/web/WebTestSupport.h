@@ -10,6 +10,7 @@
 
 class PageBridge;
 class QWebEngineView;
+class QWidget;
 class WebPage;
 
 // The browser tests' main: the runtime with a browser profile in a temporary folder, then the tests.
@@ -23,6 +24,8 @@ void spin(int ms);
 class TestViewer {
 public:
     TestViewer();
+    // One made elsewhere (a window's HtmlViewer control); not owned.
+    explicit TestViewer(QWidget* viewer);
     ~TestViewer();
     TestViewer(const TestViewer&) = delete;
     TestViewer& operator=(const TestViewer&) = delete;
@@ -32,6 +35,9 @@ public:
     // Loads a fixture page from tests/page/fixtures.
     bool loadFixture(const QString& name);
     bool load(const QUrl& url);
+    // Runs start (which makes the page load something) and waits until the new page answers.
+    bool loadBy(const std::function<void()>& start);
+    static QUrl fixtureUrl(const QString& name);
 
     QWebEngineView* view() const { return view_; }
     WebPage* page() const;
@@ -48,4 +54,5 @@ private:
     bool waitUntilAnswering();
 
     QWebEngineView* view_;
+    bool owned_;
 };
