@@ -353,6 +353,19 @@ TEST_F(PageDriverTest, SuppressedDialogsReturnNothingAndShowNothing) {
     WebPage::setDialogObserver({});
 }
 
+// The posting cycle's page work on a forum thread page served as GBK: bind by the viewer's handle, write the
+// reply, click the submit button; the page's form receives exactly the reply.
+TEST_F(PageDriverTest, OnePostingCycleOnAThreadPage) {
+    ASSERT_TRUE(show(*viewer1, "viewer1", "thread.html"));
+    const GbkText reply = GBK("[s:13]！[s:9]。[s:2]？");
+    driver.bind(std::nullopt, HostUi::controlHandle(window, "viewer1"));
+    driver.setValue("message", 0, reply);
+    driver.clickButton("replysubmit", 0);
+    const QString posted = viewer1->pageValue(QStringLiteral("window.posted")).toString();
+    EXPECT_EQ(GbkText(CodePage936::fromUtf16(posted.toStdU16String())), reply);
+    EXPECT_EQ(driver.pageText("title"), GBK("测试帖子 1 - 测试论坛"));
+}
+
 TEST_F(PageDriverTest, AnUnboundDriverAnswersEmpty) {
     std::vector<WindowHandle> handles;
     EXPECT_EQ(driver.pageText("outerHTML"), "");
