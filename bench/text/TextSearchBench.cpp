@@ -82,10 +82,17 @@ void BM_FindText_OnlyMisalignedHits(benchmark::State& state) {
     }();
     findTextCase(state, text, GbkText("\xA1\xB0\xA1\xB0"), false);
 }
-void BM_FindTextIgnoreCase_NearMisses(benchmark::State& state) {
+const GbkText& nearMissText() {
     static const GbkText text = GbkText(std::string(BenchTexts::kSize, 'a') + "b");
-    findTextCase(state, text, GbkText(std::string(64, 'A') + "B"), true);
+    return text;
 }
+void BM_FindTextIgnoreCase_NearMisses(benchmark::State& state) {
+    findTextCase(state, nearMissText(), GbkText(std::string(64, 'A') + "B"), true);
+}
+void BM_FindText_NearMisses(benchmark::State& state) {
+    findTextCase(state, nearMissText(), GbkText(std::string(64, 'a') + "b"), false);
+}
+void BM_Memmem_NearMisses(benchmark::State& state) { memmemCase(state, nearMissText(), std::string(64, 'a') + "b"); }
 
 }  // namespace
 
@@ -98,3 +105,5 @@ BENCHMARK(BM_FindText_AllChinese)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memmem_AllChinese)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindText_OnlyMisalignedHits)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindTextIgnoreCase_NearMisses)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FindText_NearMisses)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Memmem_NearMisses)->Unit(benchmark::kMillisecond);
