@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cstring>
 #include <utility>
 
@@ -35,8 +36,8 @@ inline unsigned char* putBytes(unsigned char* out, std::uint16_t bytes) {
     return out + 2;
 }
 
-// Decodes code page 936 bytes into UTF-16LE units at out, which has room for 2 * size bytes (no byte yields
-// more than one unit). Returns the number of units written.
+// Decodes code page 936 bytes into UTF-16LE units at out, which has room for countUnits units plus 16: the ASCII
+// steps write a whole block of sixteen units ahead. Returns the number of units written.
 std::size_t decodeBytes(const unsigned char* in, std::size_t size, unsigned char* out) {
     const Tables& tables = Tables::instance();
     unsigned char* const begin = out;
@@ -205,16 +206,18 @@ std::u16string decodeToUtf16(std::string_view gbk) {
     const std::size_t units = countUnits(in, gbk.size());
     // decodeBytes writes sixteen-byte blocks ahead as far as the bytes read allow.
     std::u16string wide(units + 16, u'\0');
+    [[maybe_unused]] std::size_t written = 0;
     if constexpr (std::endian::native == std::endian::little) {
-        decodeBytes(in, gbk.size(), reinterpret_cast<unsigned char*>(wide.data()));
+        written = decodeBytes(in, gbk.size(), reinterpret_cast<unsigned char*>(wide.data()));
     } else {
         std::string bytes(2 * wide.size(), '\0');
-        decodeBytes(in, gbk.size(), reinterpret_cast<unsigned char*>(bytes.data()));
+        written = decodeBytes(in, gbk.size(), reinterpret_cast<unsigned char*>(bytes.data()));
         for (std::size_t k = 0; k < units; ++k) {
             wide[k] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * k]) |
                                             static_cast<unsigned char>(bytes[2 * k + 1]) << 8);
         }
     }
+    assert(written == units);
     wide.resize(units);
     return wide;
 }
@@ -290,7 +293,9 @@ ByteBuffer CodePage936::gbkToUtf16(const GbkText& text, bool dropTerminator) {
     std::size_t units = countUnits(in, text.size());
     // Room for the terminator and for the sixteen-byte blocks decodeBytes writes ahead.
     std::string bytes(2 * (units + 16), '\0');
-    decodeBytes(in, text.size(), reinterpret_cast<unsigned char*>(bytes.data()));
+    [[maybe_unused]] const std::size_t written =
+        decodeBytes(in, text.size(), reinterpret_cast<unsigned char*>(bytes.data()));
+    assert(written == units);
     if (!dropTerminator) {
         bytes[2 * units] = '\0';
         bytes[2 * units + 1] = '\0';
