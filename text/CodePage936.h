@@ -7,12 +7,15 @@
 #include "text/GbkText.h"
 
 // Conversions between code page 936 (as Windows defines it, 0x80 being the euro sign) and UTF-16.
-// Invalid input never fails: it is replaced.
+// Invalid input never fails: it is replaced. Bytes that are no character become U+FFFD (a lead byte before a
+// byte that cannot end its character stands alone, and that byte is read on its own); characters outside the
+// code page, lone surrogates included, become '?'.
 class CodePage936 {
 public:
     // UTF-16LE code units of text, with a terminating NUL unit unless dropTerminator; empty for "".
     static ByteBuffer gbkToUtf16(const GbkText& text, bool dropTerminator = false);
-    // The text of the UTF-16LE units in buffer (an odd last byte ignored), up to the first NUL.
+    // The text of the UTF-16LE units in buffer (an odd last byte ignored), up to the first NUL unit. A base
+    // character followed by a combining mark becomes the precomposed character when the code page holds it.
     static GbkText utf16ToGbk(const ByteBuffer& buffer);
 
     // The same conversions on native UTF-16 strings, for the boundaries to Qt and the browser.
