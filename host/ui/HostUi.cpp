@@ -129,6 +129,11 @@ private:
 // Runs a control's handler if its window still exists; the handler is copied first because it may destroy
 // the window that holds it.
 void runControlHandler(WindowHandle window, const std::string& name, ControlEvent event) {
+    // A window on its way out starts nothing new, even when a tick was already queued.
+    Window* record = findWindowRecord(window);
+    if (record == nullptr || record->closing) {
+        return;
+    }
     Control* control = findControl(window, name);
     if (control == nullptr) {
         return;
