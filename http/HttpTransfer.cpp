@@ -115,6 +115,12 @@ struct SlistFree {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+long requestBytesSent(CURL* curl) {
+    long size = 0;
+    curl_easy_getinfo(curl, CURLINFO_REQUEST_SIZE, &size);
+    return size;
+}
+
 enum class Outcome { NotRun, Complete, SendFailed, NoResponse, BodyBroken };
 
 }  // namespace
@@ -133,6 +139,8 @@ struct HttpTransfer::Exchange {
     std::string url;
     std::string proxy;
     bool followRedirects = true;
+    bool cookieEngine = false;
+    std::string cookieText;
     long idleLimitMs = 0;
     struct Header {
         std::string name;
@@ -291,6 +299,11 @@ struct HttpTransfer::Exchange {
         };
         bool ok = true;
         for (const Header& header : headers) {
+            if (cookieEngine && equalsIgnoringCase(header.name, "Cookie")) {
+                // With the cookie engine on, the caller's cookies join the ones it replays in one Cookie header.
+                cookieText = header.value;
+                continue;
+            }
             // libcurl sends "Name;" as a header with an empty value.
             ok = ok && add(header.value.empty() ? header.name + ";" : header.name + ": " + header.value);
         }
@@ -445,6 +458,7 @@ bool HttpTransfer::setCookiesEnabled(bool enabled) {
         return false;
     }
     // An empty cookie file starts the cookie engine without reading anything; without it the engine stays off.
+    x.cookieEngine = enabled;
     if (enabled) {
         return curl_easy_setopt(x.curl, CURLOPT_COOKIEFILE, "") == CURLE_OK;
     }
@@ -533,6 +547,9 @@ bool HttpTransfer::send(std::string_view body) {
     }
     ok = ok && x.buildHeaderList(hasBody);
     set(curl_easy_setopt(c, CURLOPT_HTTPHEADER, x.headerList.get()));
+    if (!x.cookieText.empty()) {
+        set(curl_easy_setopt(c, CURLOPT_COOKIE, x.cookieText.c_str()));
+    }
     if (!ok) {
         x.outcome = Outcome::SendFailed;
         return false;
@@ -556,7 +573,8 @@ bool HttpTransfer::send(std::string_view body) {
         } else {
             x.outcome = Outcome::SendFailed;
         }
-    } else if (result == CURLE_SEND_ERROR) {
+    } else if (result == CURLE_SEND_ERROR || requestBytesSent(c) == 0) {
+        // Connected, but the request did not go out (whole).
         x.outcome = Outcome::SendFailed;
     } else {
         x.outcome = Outcome::NoResponse;

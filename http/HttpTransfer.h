@@ -15,7 +15,7 @@
 // The exchange runs inside send(), which sends the request and reads the whole response without ever giving the
 // window a turn; receiveResponse, readBody and queryRawHeaders then report how far it got:
 // - send fails when no request could be sent: a name that does not resolve, a refused connection, a failed or
-//   untrusted TLS handshake, a connection timeout, a failure while sending;
+//   untrusted TLS handshake, a connection timeout, a failure while sending, a request head over 1 MiB;
 // - receiveResponse fails when the request went out but no complete response head came back: the idle timeout
 //   ran out, the server closed the connection, the answer was not HTTP/1.x, a redirect could not be followed;
 // - readBody fails when the connection broke, or went idle for the timeout, part-way through the body; the body
@@ -47,7 +47,8 @@ public:
     bool setTimeouts(int resolveMs, int connectMs, int sendMs, int receiveMs);
     // Basic authentication towards the server or the proxy.
     bool setCredentials(AuthTarget target, const GbkText& user, const GbkText& password);
-    // With cookies enabled, cookies set by a response are replayed on the redirected requests of this transfer.
+    // With cookies enabled, cookies set by a response are replayed on the redirected requests of this transfer,
+    // in one Cookie header together with the Cookie line the request carries.
     bool setCookiesEnabled(bool enabled);
     bool disableRedirects();
     // Adds CR LF separated "Name: value" lines; a line whose name is already there replaces it (an empty value

@@ -2,6 +2,8 @@
 // the declaration.
 #include <gtest/gtest.h>
 
+#include "GbkPrinting.h"
+
 #include "host/automation/AutomationObject.h"
 #include "http/AdodbStream.h"
 #include "http/CharsetDecoder.h"

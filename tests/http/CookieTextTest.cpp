@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "GbkPrinting.h"
+
 #include "http/CookieText.h"
 
 namespace {

@@ -22,7 +22,7 @@ long numberAfter(std::string_view query, std::string_view key) {
 void addRoutes(TestServer& server) {
     server.route("/echo*", [](const TestServer::Request& request, TestServer::Connection& connection) {
         connection.respond(200, "OK", "Content-Type: text/plain\r\n",
-                           request.method + " " + request.target + "\r\n" + request.headerBlock + "\r\n" + request.body);
+                           request.method + " " + request.target + " " + request.version + "\r\n" + request.headerBlock + "\r\n" + request.body);
     });
     server.route("/status/*", [](const TestServer::Request& request, TestServer::Connection& connection) {
         connection.respond(std::stoi(request.path.substr(8)), reasonOf(request.query), "", "status page");

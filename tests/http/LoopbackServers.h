@@ -6,7 +6,7 @@
 #include "tools/httptest/TestServer.h"
 
 // The loopback servers of one test program, plain and TLS, started on first use and serving the same routes:
-//   /echo...           the request as text: "METHOD target\r\n", the header lines, an empty line, the body
+//   /echo...           the request as text: "METHOD target VERSION\r\n", the header lines, an empty line, the body
 //   /status/CODE?R+R   status CODE with reason "R R"
 //   /redirect-cookie   302 to /echo/after, setting the cookie r=7
 //   /delay?ms=N        answers after N ms

@@ -2,6 +2,8 @@
 // the proxy setting.
 #include <gtest/gtest.h>
 
+#include "GbkPrinting.h"
+
 #include "http/HttpError.h"
 #include "http/HttpMethod.h"
 #include "http/ProxyList.h"

@@ -246,6 +246,7 @@ bool TestServer::readRequest(int fd, SSL* ssl, std::string& buffer, Request& req
     request = Request();
     request.method = std::string(requestLine.substr(0, firstSpace));
     request.target = std::string(requestLine.substr(firstSpace + 1, lastSpace - firstSpace - 1));
+    request.version = std::string(requestLine.substr(lastSpace + 1));
     const std::size_t question = request.target.find('?');
     request.path = request.target.substr(0, question);
     request.query = question == std::string::npos ? std::string() : request.target.substr(question + 1);

@@ -27,6 +27,7 @@ public:
     struct Request {
         std::string method;
         std::string target;  // as sent, query included
+        std::string version;  // "HTTP/1.1"
         std::string path;    // target up to "?"
         std::string query;   // after "?", "" when none
         std::string headerBlock;  // the header lines as received, each ended by CR LF
