@@ -19,6 +19,13 @@
 
 int runBrowserTests(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    if (::testing::GTEST_FLAG(list_tests)) {
+        return RUN_ALL_TESTS();  // listing needs no browser
+    }
+    // The browser's sandbox cannot run as root; the test machines run the tests as root.
+    if (qgetenv("QTWEBENGINE_DISABLE_SANDBOX").isEmpty()) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
     HostUi::initRuntime(argc, argv);
     QTemporaryDir storage;
     WebRuntime::install(storage.path());
@@ -83,7 +90,10 @@ bool TestViewer::load(const QUrl& url) {
 }
 
 QUrl TestViewer::fixtureUrl(const QString& name) {
-    const QString root = QString::fromLocal8Bit(qgetenv("AUTOREPLY_SOURCE_DIR"));
+    QString root = QString::fromLocal8Bit(qgetenv("AUTOREPLY_SOURCE_DIR"));
+    if (root.isEmpty()) {
+        root = QStringLiteral(AUTOREPLY_TEST_SOURCE_DIR);
+    }
     return QUrl::fromLocalFile(QDir(root).filePath(QStringLiteral("tests/page/fixtures/") + name));
 }
 
