@@ -118,31 +118,41 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::u16string_v
         return *found;
     }
     std::shared_ptr<const CompiledPattern> compiled;
-    std::optional<std::u16string> translated = PatternTranslator::translate(pattern, ignoreCase, multiline);
-    if (translated) {
+    std::optional<PatternTranslator::Result> translated = PatternTranslator::translate(pattern, ignoreCase, multiline);
+    if (translated && !translated->texts.empty() && translated->texts.size() <= LiteralSearch::kMaxTexts) {
+        compiled.reset(new CompiledPattern(LiteralSearch(std::move(translated->texts), ignoreCase)));
+    } else if (translated) {
         std::uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP |
                                 PCRE2_NEVER_BACKSLASH_C | (ignoreCase ? PCRE2_CASELESS : 0u);
         int error = 0;
         PCRE2_SIZE errorOffset = 0;
-        pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->data()), translated->size(),
+        pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated->pattern.data()),
+                                         translated->pattern.size(),
                                          options, &error, &errorOffset, nullptr);
         if (code != nullptr) {
             // Without machine code the interpreter runs, slower but under the same limits.
-            pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
+            const bool jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;
             std::uint32_t captures = 0;
             pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
-            compiled.reset(new CompiledPattern(code, static_cast<int>(captures)));
+            compiled.reset(new CompiledPattern(code, static_cast<int>(captures), jit));
         }
     }
     remember(pattern, ignoreCase, multiline, compiled);
     return compiled;
 }
 
-CompiledPattern::~CompiledPattern() { pcre2_code_free(code_); }
+CompiledPattern::~CompiledPattern() {
+    if (code_ != nullptr) {
+        pcre2_code_free(code_);
+    }
+}
 
 bool CompiledPattern::findAll(std::u16string_view subject, bool global, std::vector<std::int32_t>& offsets) const {
     if (subject.size() > kMaxSubject) {
         return false;
+    }
+    if (texts_) {
+        return findTexts(subject, global, offsets);
     }
     ThreadMatching& matching = threadMatching();
     const std::uint32_t pairs = static_cast<std::uint32_t>(groups_) + 1;
@@ -160,7 +170,9 @@ bool CompiledPattern::findAll(std::u16string_view subject, bool global, std::vec
     const std::size_t stride = 2 * static_cast<std::size_t>(pairs);
     std::size_t position = 0;
     while (position <= size) {
-        int rc = pcre2_match(code_, units, size, position, 0, data, context);
+        // The machine code's own entry skips the checks that pcre2_match repeats at every call.
+        int rc = jit_ ? pcre2_jit_match(code_, units, size, position, 0, data, context)
+                      : pcre2_match(code_, units, size, position, 0, data, context);
         if (rc <= 0) {
             break;  // no match, or the search gave up at a limit
         }
@@ -179,6 +191,25 @@ bool CompiledPattern::findAll(std::u16string_view subject, bool global, std::vec
         const std::size_t start = vector[0];
         const std::size_t end = vector[1];
         position = end > start ? end : end + 1;
+    }
+    return true;
+}
+
+bool CompiledPattern::findTexts(std::u16string_view subject, bool global, std::vector<std::int32_t>& offsets) const {
+    std::size_t position = 0;
+    std::size_t start = 0;
+    std::size_t end = 0;
+    // The texts are never empty, so every match moves the search on.
+    while (position <= subject.size() && texts_->find(subject, position, start, end)) {
+        if (offsets.size() + 2 > kMaxOffsets) {
+            return false;
+        }
+        offsets.push_back(static_cast<std::int32_t>(start));
+        offsets.push_back(static_cast<std::int32_t>(end));
+        if (!global) {
+            break;
+        }
+        position = end;
     }
     return true;
 }

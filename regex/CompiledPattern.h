@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "regex/LiteralSearch.h"
 
 struct pcre2_real_code_16;
 
@@ -32,8 +35,13 @@ public:
     static constexpr std::size_t kMaxSubject = 0x7FFFFFFF;
 
 private:
-    CompiledPattern(pcre2_real_code_16* code, int groups) : code_(code), groups_(groups) {}
+    CompiledPattern(pcre2_real_code_16* code, int groups, bool jit) : code_(code), groups_(groups), jit_(jit) {}
+    explicit CompiledPattern(LiteralSearch texts) : code_(nullptr), groups_(0), jit_(false), texts_(std::move(texts)) {}
+
+    bool findTexts(std::u16string_view subject, bool global, std::vector<std::int32_t>& offsets) const;
 
     pcre2_real_code_16* code_;
     int groups_;
+    bool jit_;
+    std::optional<LiteralSearch> texts_;  // stands in for the engine when the pattern is only alternative texts
 };

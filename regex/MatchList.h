@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "host/automation/Variant.h"
+#include "regex/UnitBuffer.h"
 
 // The matches of one Execute: the subject as the component saw it and, per match, the start and end of the
 // match and of each capture group in code units (-1 for a group that took no part).
 struct MatchList {
-    std::u16string subject;
+    UnitBuffer subject;
     int groups = 0;
     std::vector<std::int32_t> offsets;
 

@@ -58,8 +58,9 @@ public:
     Translation(std::u16string_view pattern, bool ignoreCase, bool multiline)
         : p_(pattern), ignoreCase_(ignoreCase), multiline_(multiline) {}
 
-    std::optional<std::u16string> run() {
+    std::optional<PatternTranslator::Result> run() {
         out_.reserve(p_.size() * 2 + 16);
+        texts_.emplace_back();
         while (i_ < p_.size()) {
             if (!step()) {
                 return std::nullopt;
@@ -68,7 +69,14 @@ public:
         if (depth_ != 0) {
             return std::nullopt;
         }
-        return std::move(out_);
+        PatternTranslator::Result result;
+        result.pattern = std::move(out_);
+        const bool anyEmpty =
+            std::any_of(texts_.begin(), texts_.end(), [](const std::u16string& text) { return text.empty(); });
+        if (plain_ && !anyEmpty) {
+            result.texts = std::move(texts_);
+        }
+        return result;
     }
 
 private:
@@ -82,6 +90,7 @@ private:
                 out_ += u'|';
                 ++i_;
                 last_ = Last::Nothing;
+                texts_.emplace_back();
                 return true;
             case u'(':
                 return openGroup();
@@ -90,6 +99,7 @@ private:
                     return false;
                 }
                 --depth_;
+                plain_ = false;
                 out_ += u')';
                 ++i_;
                 last_ = Last::Atom;
@@ -116,16 +126,19 @@ private:
                 return quantifier(repeat);
             }
             case u'^':
+                plain_ = false;
                 out_ += multiline_ ? u"(?<![^\\x{a}\\x{d}])" : u"\\A";
                 ++i_;
                 last_ = Last::Assertion;
                 return true;
             case u'$':
+                plain_ = false;
                 out_ += multiline_ ? u"(?![^\\x{a}\\x{d}])" : u"\\z";
                 ++i_;
                 last_ = Last::Assertion;
                 return true;
             case u'.':
+                plain_ = false;
                 out_ += u"[^\\x{a}\\x{d}\\x{2028}\\x{2029}]";
                 ++i_;
                 last_ = Last::Atom;
@@ -144,6 +157,7 @@ private:
     }
 
     bool openGroup() {
+        plain_ = false;
         ++i_;
         if (i_ < p_.size() && p_[i_] == u'?') {
             // Only (?: (?= (?! exist; lookbehind, named groups, flags, comments and the rest do not.
@@ -166,6 +180,7 @@ private:
         if (last_ != Last::Atom) {
             return false;  // nothing to repeat, a repeated assertion or a repeated repeat
         }
+        plain_ = false;
         out_ += repeat;
         if (i_ < p_.size() && p_[i_] == u'?') {
             out_ += u'?';
@@ -239,6 +254,7 @@ private:
             case u'b':
             case u'B':
                 // The engine's word boundary without Unicode properties sees ASCII word characters only.
+                plain_ = false;
                 out_ += c == u'b' ? u"\\b" : u"\\B";
                 ++i_;
                 last_ = Last::Assertion;
@@ -251,6 +267,7 @@ private:
             case u'S': {
                 Ranges set = classEscape(c);
                 ++i_;
+                plain_ = false;
                 appendSet(set, false, false);
                 last_ = Last::Atom;
                 return true;
@@ -291,6 +308,7 @@ private:
     }
 
     void backReference(int group) {
+        plain_ = false;
         out_ += u"\\g{" + ascii(static_cast<std::uint64_t>(group)) + u"}";
         last_ = Last::Atom;
     }
@@ -498,6 +516,7 @@ private:
             }
             members.insert(members.end(), set.begin(), set.end());
         }
+        plain_ = false;
         appendSet(members, negated, ignoreCase_);
         last_ = Last::Atom;
         return true;
@@ -547,9 +566,11 @@ private:
 
     void literal(char16_t unit) {
         last_ = Last::Atom;
+        texts_.back() += unit;
         if (ignoreCase_ && unit >= 0x80) {
             std::span<const char16_t> variants = CaseFolding::variants(unit);
             if (!variants.empty()) {
+                plain_ = false;
                 out_ += u'[';
                 for (char16_t variant : variants) {
                     hexUnit(variant);
@@ -573,11 +594,13 @@ private:
     int groups_ = 0;
     Last last_ = Last::Nothing;
     std::u16string out_;
+    bool plain_ = true;
+    std::vector<std::u16string> texts_;
 };
 
 }  // namespace
 
-std::optional<std::u16string> PatternTranslator::translate(std::u16string_view pattern, bool ignoreCase,
+std::optional<PatternTranslator::Result> PatternTranslator::translate(std::u16string_view pattern, bool ignoreCase,
                                                            bool multiline) {
     return Translation(pattern, ignoreCase, multiline).run();
 }

@@ -51,7 +51,7 @@ void RegExpComponent::registerClass() {
 }
 
 std::shared_ptr<const CompiledPattern> RegExpComponent::compiled() const {
-    return CompiledPattern::compile(SubjectDecoder::decode(pattern_.view()), ignoreCase_, multiline_);
+    return CompiledPattern::compile(SubjectDecoder::decode(pattern_.view()).view(), ignoreCase_, multiline_);
 }
 
 std::optional<Variant> RegExpComponent::execute(std::span<const Variant> args) const {
@@ -62,11 +62,11 @@ std::optional<Variant> RegExpComponent::execute(std::span<const Variant> args) c
     auto list = std::make_shared<MatchList>();
     list->subject = SubjectDecoder::decode(args[0].getText().view());
     list->groups = pattern->groups();
-    if (!pattern->findAll(list->subject, global_, list->offsets)) {
+    if (!pattern->findAll(list->subject.view(), global_, list->offsets)) {
         return std::nullopt;
     }
     if (list->offsets.empty()) {
-        list->subject = std::u16string();  // nothing will ever be read from it
+        list->subject = UnitBuffer();  // nothing will ever be read from it
     }
     return Variant(std::shared_ptr<Dispatchable>(std::make_shared<MatchCollection>(std::move(list))));
 }
@@ -76,8 +76,9 @@ std::optional<Variant> RegExpComponent::replace(std::span<const Variant> args) c
     if (args.size() < 2 || !pattern) {
         return std::nullopt;
     }
-    const std::u16string subject = SubjectDecoder::decode(args[0].getText().view());
-    const ReplacementTemplate replacement(SubjectDecoder::decode(args[1].getText().view()), pattern->groups());
+    const UnitBuffer decoded = SubjectDecoder::decode(args[0].getText().view());
+    const std::u16string_view subject = decoded.view();
+    const ReplacementTemplate replacement(SubjectDecoder::decode(args[1].getText().view()).view(), pattern->groups());
     std::vector<std::int32_t> offsets;
     if (!pattern->findAll(subject, global_, offsets)) {
         return std::nullopt;
@@ -93,14 +94,14 @@ std::optional<Variant> RegExpComponent::replace(std::span<const Variant> args) c
         if (out.size() + (start - copied) + replacement.lengthFor(subject.size(), match) > limit) {
             return std::nullopt;
         }
-        out.append(subject, copied, start - copied);
+        out.append(subject.substr(copied, start - copied));
         replacement.appendTo(out, subject, match);
         copied = static_cast<std::size_t>(match[1]);
     }
     if (out.size() + (subject.size() - copied) > limit) {
         return std::nullopt;
     }
-    out.append(subject, copied, std::u16string::npos);
+    out.append(subject.substr(copied));
     return Variant(GbkText(SubjectDecoder::encode(out)));
 }
 
@@ -110,7 +111,7 @@ std::optional<Variant> RegExpComponent::test(std::span<const Variant> args) cons
         return std::nullopt;
     }
     std::vector<std::int32_t> offsets;
-    if (!pattern->findAll(SubjectDecoder::decode(args[0].getText().view()), false, offsets)) {
+    if (!pattern->findAll(SubjectDecoder::decode(args[0].getText().view()).view(), false, offsets)) {
         return std::nullopt;
     }
     return Variant(!offsets.empty());

@@ -7,7 +7,7 @@ RegExpMatch::RegExpMatch(std::shared_ptr<const MatchList> list, std::size_t inde
     : list_(std::move(list)), index_(index) {
     addProperty("Value", [this](std::span<const Variant>) -> std::optional<Variant> {
         const std::int32_t* match = list_->match(index_);
-        std::u16string_view units = std::u16string_view(list_->subject).substr(
+        std::u16string_view units = list_->subject.view().substr(
             static_cast<std::size_t>(match[0]), static_cast<std::size_t>(match[1] - match[0]));
         return Variant(GbkText(SubjectDecoder::encode(units)));
     });

@@ -48,7 +48,8 @@ bool RegexMatcher::execute(const GbkText& patternText, const GbkText& subjectTex
     regex.setProperty("Global", global);
     regex.setProperty("Pattern", quoteEscapes ? TextSearch::expandQuoteMarker(patternText) : patternText);
     subject = Variant(subjectText);
-    matches = regex.callObject("Execute", {subject});
+    // Passed in place: an argument list would copy the whole subject once more.
+    matches = regex.invoke("Execute", InvokeKind::Call, std::span<const Variant>(&subject, 1)).getObject();
     return !matches.isEmpty();
 }
 

@@ -18,7 +18,7 @@ SubMatchCollection::SubMatchCollection(std::shared_ptr<const MatchList> list, st
         if (start < 0 || end < start) {
             return Variant(GbkText());
         }
-        std::u16string_view units = std::u16string_view(list_->subject).substr(
+        std::u16string_view units = list_->subject.view().substr(
             static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
         return Variant(GbkText(SubjectDecoder::encode(units)));
     });

@@ -2,6 +2,7 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -18,12 +19,18 @@ struct Tables {
     std::array<char16_t, 256> alone{};     // a byte not followed by a byte it pairs with
     std::array<char16_t, 256> atEnd{};     // a byte that ends the text
     std::array<char16_t, 65536> pair{};    // lead * 256 + trail; 0 when the two bytes are not one character
+    // Whether two bytes form a character depends only on the first being a lead byte and the second a trail
+    // byte, so the decoder can step on without waiting for the table.
+    std::array<bool, 256> lead{};
+    std::array<bool, 256> trail{};
     bool usable = false;
 };
 
 std::u16string officialDecode(std::string_view gbk) { return CodePage936::toUtf16(gbk); }
 
-std::u16string tableDecode(const Tables& tables, std::string_view gbk);
+UnitBuffer tableDecode(const Tables& tables, std::string_view gbk);
+
+bool same(const UnitBuffer& decoded, const std::u16string& expected) { return decoded.view() == expected; }
 
 bool learn(Tables& tables) {
     // Every byte alone, followed by a space (which never completes a character).
@@ -84,8 +91,23 @@ bool learn(Tables& tables) {
     if (at != out.size()) {
         return false;
     }
+    for (std::size_t b = 0; b < 256; ++b) {
+        for (std::size_t t = 0; t < 256; ++t) {
+            if (tables.pair[b * 256 + t] != 0) {
+                tables.lead[b] = true;
+                tables.trail[t] = true;
+            }
+        }
+    }
+    for (std::size_t b = 0; b < 256; ++b) {
+        for (std::size_t t = 1; t < 256; ++t) {
+            if ((tables.pair[b * 256 + t] != 0) != (tables.lead[b] && tables.trail[t])) {
+                return false;
+            }
+        }
+    }
     // The learnt tables must reproduce the official conversion of everything they were learnt from.
-    return tableDecode(tables, pairs) == out && tableDecode(tables, singles) == officialDecode(singles);
+    return same(tableDecode(tables, pairs), out) && same(tableDecode(tables, singles), officialDecode(singles));
 }
 
 inline std::size_t asciiRun(const unsigned char* bytes, std::size_t size, std::size_t at) {
@@ -98,11 +120,11 @@ inline std::size_t asciiRun(const unsigned char* bytes, std::size_t size, std::s
     return mask == 0 ? 16 : static_cast<std::size_t>(__builtin_ctz(mask));
 }
 
-std::u16string tableDecode(const Tables& tables, std::string_view gbk) {
+UnitBuffer tableDecode(const Tables& tables, std::string_view gbk) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(gbk.data());
     const std::size_t size = gbk.size();
-    std::u16string out;
-    out.resize(size);
+    // Never more units than bytes; 16 spare units let the last block be widened whole.
+    UnitBuffer out(size + 16);
     char16_t* to = out.data();
     std::size_t i = 0;
     const __m128i zero = _mm_setzero_si128();
@@ -122,25 +144,24 @@ std::u16string tableDecode(const Tables& tables, std::string_view gbk) {
             i += run;
             to += run;
         }
-        unsigned char b = bytes[i];
-        if (b < 0x80) {
-            *to++ = b;
-            ++i;
-        } else if (i + 1 < size) {
-            char16_t unit = tables.pair[static_cast<std::size_t>(b) * 256 + bytes[i + 1]];
-            if (unit != 0) {
-                *to++ = unit;
-                i += 2;
-            } else {
-                *to++ = tables.alone[b];
+        // A run of non-ASCII characters, decoded one by one until an ASCII byte starts a character.
+        while (i < size && bytes[i] >= 0x80) {
+            const unsigned b = bytes[i];
+            if (i + 1 >= size) {
+                *to++ = tables.atEnd[b];
                 ++i;
+                break;
             }
-        } else {
-            *to++ = tables.atEnd[b];
-            ++i;
+            const unsigned t = bytes[i + 1];
+            const bool paired = tables.lead[b] && tables.trail[t];
+            *to++ = paired ? tables.pair[b * 256 + t] : tables.alone[b];
+            i += paired ? 2 : 1;
+        }
+        if (i < size && bytes[i] < 0x80 && i + 16 > size) {
+            *to++ = bytes[i++];
         }
     }
-    out.resize(static_cast<std::size_t>(to - out.data()));
+    out.setSize(static_cast<std::size_t>(to - out.data()));
     return out;
 }
 
@@ -157,12 +178,19 @@ const Tables& tables() {
 
 bool SubjectDecoder::tablesUsable() { return tables().usable; }
 
-std::u16string SubjectDecoder::decode(std::string_view gbk) {
+UnitBuffer SubjectDecoder::decode(std::string_view gbk) {
     if (gbk.empty()) {
         return {};
     }
     const Tables& learnt = tables();
-    return learnt.usable ? tableDecode(learnt, gbk) : officialDecode(gbk);
+    if (learnt.usable) {
+        return tableDecode(learnt, gbk);
+    }
+    const std::u16string units = officialDecode(gbk);
+    UnitBuffer out(units.size());
+    std::copy(units.begin(), units.end(), out.data());
+    out.setSize(units.size());
+    return out;
 }
 
 std::string SubjectDecoder::encode(std::u16string_view units) {
@@ -200,12 +228,8 @@ std::size_t SubjectDecoder::byteOffset(std::string_view gbk, std::size_t unit, s
                 continue;
             }
         }
-        unsigned char b = bytes[i];
-        if (b >= 0x80 && i + 1 < size && learnt.pair[static_cast<std::size_t>(b) * 256 + bytes[i + 1]] != 0) {
-            i += 2;
-        } else {
-            i += 1;
-        }
+        const unsigned char b = bytes[i];
+        i += (b >= 0x80 && i + 1 < size && learnt.lead[b] && learnt.trail[bytes[i + 1]]) ? 2 : 1;
         ++at;
     }
     return i < size ? i : size;

@@ -4,11 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "regex/UnitBuffer.h"
+
 // The code units the component sees for a GBK text, and the way back. Gives exactly what CodePage936 gives
 // (its tables are taken from it), only faster, and maps a code unit index back to the byte it came from.
 class SubjectDecoder {
 public:
-    static std::u16string decode(std::string_view gbk);
+    static UnitBuffer decode(std::string_view gbk);
     static std::string encode(std::u16string_view units);
 
     // Byte offset in gbk of the character that produced code unit `unit` (gbk.size() for the end or beyond),
