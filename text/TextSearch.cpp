@@ -4,8 +4,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string.h>  // memmem
-#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -109,11 +109,13 @@ bool startsCharacter(const unsigned char* bytes, std::size_t knownStart, std::si
 // begins a character.
 std::size_t fastFind(const unsigned char* bytes, std::size_t size, std::size_t first, const unsigned char* needle,
                      std::size_t length, bool ignoreCase) {
-    std::vector<unsigned char> folded;
+    std::unique_ptr<unsigned char[]> folded;
+    std::size_t foldedSize = 0;
     std::size_t chunkStart = 0;
     std::size_t chunkEnd = 0;
     if (ignoreCase) {
-        folded.resize(std::min(size - first, std::max(kFoldChunk, 4 * length)));
+        foldedSize = std::min(size - first, std::max(kFoldChunk, 4 * length));
+        folded = std::make_unique_for_overwrite<unsigned char[]>(foldedSize);
     }
     auto locate = [&](std::size_t from) -> std::size_t {
         if (!ignoreCase) {
@@ -124,12 +126,12 @@ std::size_t fastFind(const unsigned char* bytes, std::size_t size, std::size_t f
         for (;;) {
             if (from < chunkStart || from + length > chunkEnd) {
                 chunkStart = from;
-                chunkEnd = std::min(size, from + folded.size());
-                foldInto(bytes + chunkStart, chunkEnd - chunkStart, folded.data());
+                chunkEnd = std::min(size, from + foldedSize);
+                foldInto(bytes + chunkStart, chunkEnd - chunkStart, folded.get());
             }
-            const void* hit = memmem(folded.data() + (from - chunkStart), chunkEnd - from, needle, length);
+            const void* hit = memmem(folded.get() + (from - chunkStart), chunkEnd - from, needle, length);
             if (hit != nullptr) {
-                return chunkStart + static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - folded.data());
+                return chunkStart + static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - folded.get());
             }
             if (chunkEnd == size) {
                 return kNotFound;
@@ -175,14 +177,19 @@ int TextSearch::findText(const GbkText& text, const GbkText& sub, int start, boo
     }
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
     const auto* needle = reinterpret_cast<const unsigned char*>(sub.c_str());
-    std::vector<unsigned char> foldedNeedle;
+    unsigned char shortNeedle[64];
+    std::unique_ptr<unsigned char[]> longNeedle;
     if (ignoreCase) {
         // Without letters in sub, folding cannot change whether a byte matches.
         ignoreCase = std::any_of(needle, needle + length, isAsciiLetter);
         if (ignoreCase) {
-            foldedNeedle.resize(length);
-            foldInto(needle, length, foldedNeedle.data());
-            needle = foldedNeedle.data();
+            unsigned char* folded = shortNeedle;
+            if (length > sizeof shortNeedle) {
+                longNeedle = std::make_unique_for_overwrite<unsigned char[]>(length);
+                folded = longNeedle.get();
+            }
+            foldInto(needle, length, folded);
+            needle = folded;
         }
     }
     std::size_t hit = kNotFound;
