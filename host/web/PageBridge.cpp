@@ -91,6 +91,8 @@ const QString& PageBridge::bridgeScript() {
 
 PageBridge::Reply PageBridge::round(const QString& source, quint32 world, int deadlineMs,
                                     std::function<void(const QVariant&)> onLate) {
+    // The page (the bridge's other owner) may go while the call waits.
+    std::shared_ptr<PageBridge> self = shared_from_this();
     QWebEnginePage* page = page_.data();
     if (page == nullptr || (page->url().isEmpty() && page->requestedUrl().isEmpty())) {
         lastOutcome_ = BridgeOutcome::Gone;

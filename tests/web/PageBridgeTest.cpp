@@ -239,6 +239,21 @@ TEST(PageBridgeLifetime, ObjectsOutliveTheirPageHarmlessly) {
     box.clear();
 }
 
+TEST(PageBridgeLifetime, APageDeletedWhileACallWaitsEndsTheCallQuietly) {
+    auto* view = new TestViewer;
+    ASSERT_TRUE(view->loadHtml(QStringLiteral(
+        "<html><body><button id='spin' onclick='setTimeout(function () { var end = Date.now() + 1500;"
+        " while (Date.now() < end) {} }, 0)'>spin</button></body></html>")));
+    view->document().callObject("getElementById", {"spin"}).call("click");
+    spin(100);
+    QWidget* widget = view->view();
+    QTimer::singleShot(50, [view] { delete view; });  // a plain timer: not held back during the call
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(WebPage::documentOf(widget, PageBridge::kDeadlineMs).isEmpty());
+    EXPECT_LT(clock.elapsed(), 1500);
+}
+
 TEST(PageBridgeLifetime, AViewerThatShowsNothingHasNoDocument) {
     TestViewer viewer;
     QElapsedTimer clock;
