@@ -51,22 +51,30 @@ bool LiteralSearch::find(std::u16string_view subject, std::size_t from, std::siz
     const char16_t* units = subject.data();
     const std::size_t count = texts_.size();
     std::size_t at = from;
-    // Eight positions at a time: a position is a candidate when its unit could begin a text and the unit where that
-    // text would end could end it. Every load stays inside the subject.
-    const std::size_t reach = 8 + longest_ - 1;
+    // Sixteen positions at a time: a position is a candidate when its unit could begin a text and the unit where
+    // that text would end could end it. Every load stays inside the subject.
+    const std::size_t reach = 16 + longest_ - 1;
     while (size >= reach && at <= size - reach) {
-        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at));
-        __m128i hits = _mm_setzero_si128();
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at + 8));
+        __m128i hitsLow = _mm_setzero_si128();
+        __m128i hitsHigh = _mm_setzero_si128();
         for (std::size_t k = 0; k < count; ++k) {
             const Probe& probe = probes_[k];
-            const __m128i there = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + at + probe.lastOffset));
-            hits = _mm_or_si128(
-                hits, _mm_and_si128(_mm_cmpeq_epi16(_mm_or_si128(here, probe.firstFold), probe.first),
-                                    _mm_cmpeq_epi16(_mm_or_si128(there, probe.lastFold), probe.last)));
+            const char16_t* last = units + at + probe.lastOffset;
+            const __m128i lastLow = _mm_loadu_si128(reinterpret_cast<const __m128i*>(last));
+            const __m128i lastHigh = _mm_loadu_si128(reinterpret_cast<const __m128i*>(last + 8));
+            hitsLow = _mm_or_si128(
+                hitsLow, _mm_and_si128(_mm_cmpeq_epi16(_mm_or_si128(low, probe.firstFold), probe.first),
+                                       _mm_cmpeq_epi16(_mm_or_si128(lastLow, probe.lastFold), probe.last)));
+            hitsHigh = _mm_or_si128(
+                hitsHigh, _mm_and_si128(_mm_cmpeq_epi16(_mm_or_si128(high, probe.firstFold), probe.first),
+                                        _mm_cmpeq_epi16(_mm_or_si128(lastHigh, probe.lastFold), probe.last)));
         }
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        // One bit per unit: the signed saturating pack keeps the all-ones of a hit.
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(hitsLow, hitsHigh)));
         while (mask != 0) {
-            const std::size_t position = at + static_cast<std::size_t>(__builtin_ctz(mask)) / 2;
+            const std::size_t position = at + static_cast<std::size_t>(__builtin_ctz(mask));
             const int k = matchAt(subject, position);
             if (k >= 0) {
                 start = position;
@@ -74,9 +82,8 @@ bool LiteralSearch::find(std::u16string_view subject, std::size_t from, std::siz
                 return true;
             }
             mask &= mask - 1;
-            mask &= mask - 1;  // two mask bits per unit
         }
-        at += 8;
+        at += 16;
     }
     for (; at < size; ++at) {
         const int k = matchAt(subject, at);

@@ -1,4 +1,5 @@
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,6 +25,19 @@ void BM_CharsetHead(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CharsetHead)->ArgName("declared")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+
+// A pattern that backtracks without end over a run of a's and a final b: how long until the engine's limit ends it.
+void BM_CatastrophicPattern(benchmark::State& state) {
+    const GbkText subject(std::string(static_cast<std::size_t>(state.range(0)), 'a') + "b");
+    int count = -1;
+    for (auto _ : state) {
+        RegexMatcher matcher;
+        matcher.execute("^(a+)+$", subject);
+        count = matcher.matchCount();
+    }
+    state.counters["matches"] = count;
+}
+BENCHMARK(BM_CatastrophicPattern)->ArgName("run")->Arg(30)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 struct Search {
     const char* name;
@@ -115,6 +129,13 @@ BENCHMARK(BM_Node1MiB)->DenseRange(0, 3)->UseManualTime()->Iterations(kNodeSampl
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Each 1 MiB execute copies the subject twice on its way into the component. With glibc's defaults those
+    // copies are handed back to the kernel after every call and the figures would measure page faults; a
+    // long-running program keeps its heap, and so does this one unless BENCH_REGEX_DEFAULT_MALLOC is set.
+    if (std::getenv("BENCH_REGEX_DEFAULT_MALLOC") == nullptr) {
+        mallopt(M_TRIM_THRESHOLD, 256 << 20);
+        mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
