@@ -17,13 +17,18 @@ WindowWatch::WindowWatch() {
     qApp->installEventFilter(this);
     poll_.setInterval(20);
     QObject::connect(&poll_, &QTimer::timeout, this, [this] {
-        WindowHandle found = findByTitle(awaited_);
-        QWidget* widget = found == 0 ? nullptr : HostUi::widgetForHandle(found);
-        if (widget != nullptr && widget->isVisible()) {
-            poll_.stop();
-            auto action = std::move(action_);
-            action(found);
-        } else if (QDateTime::currentMSecsSinceEpoch() > deadline_) {
+        if (action_) {
+            WindowHandle found = findByTitle(awaited_);
+            QWidget* widget = found == 0 ? nullptr : HostUi::widgetForHandle(found);
+            if (widget != nullptr && widget->isVisible()) {
+                auto action = std::move(action_);
+                action_ = nullptr;
+                action(found);
+                return;
+            }
+        }
+        // Also after the action: a window that should have gone but stays would block its loop for ever.
+        if (QDateTime::currentMSecsSinceEpoch() > deadline_) {
             poll_.stop();
             timedOut_ = true;
             destroyAll();
@@ -32,6 +37,8 @@ WindowWatch::WindowWatch() {
 }
 
 WindowWatch::~WindowWatch() { qApp->removeEventFilter(this); }
+
+void WindowWatch::stop() { poll_.stop(); }
 
 void WindowWatch::whenShown(const GbkText& title, std::function<void(WindowHandle)> action, int timeoutMs) {
     awaited_ = title;

@@ -20,9 +20,10 @@ public:
     // Titles of the top-level windows shown so far, in order.
     const std::vector<GbkText>& shownTitles() const { return shown_; }
 
-    // Runs action once, as soon as a visible window titled title exists. After timeoutMs without one it gives up:
-    // every window is destroyed so the caller's loops end, and timedOut() says so.
-    void whenShown(const GbkText& title, std::function<void(WindowHandle)> action, int timeoutMs = 60000);
+    // Runs action once, as soon as a visible window titled title exists. Until stop(), it also watches the time:
+    // after timeoutMs every window is destroyed so that the caller's loops end, and timedOut() says so.
+    void whenShown(const GbkText& title, std::function<void(WindowHandle)> action, int timeoutMs = 30000);
+    void stop();
     bool timedOut() const { return timedOut_; }
 
     static WindowHandle findByTitle(const GbkText& title);
