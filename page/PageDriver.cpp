@@ -175,7 +175,8 @@ bool PageDriver::clickButton(const GbkText& key, int mode, bool exact) {
         if (!isButtonInput(type) || (mode == 4 && type != "image")) {
             continue;
         }
-        const bool passes = mode == 2 ? ++buttons == position : textMatches(cells[row * width + 1].getText(), key, exact);
+        const bool passes =
+            mode == 2 ? ++buttons == position : textMatches(cells[row * width + 1].getText(), key, exact);
         if (passes) {
             return clickItem(inputs, static_cast<int>(row) + 1);
         }

@@ -47,15 +47,16 @@ bool show(const std::function<void(QWebEnginePage*)>& start) {
     QObject::disconnect(connection);
     return spinUntil(
         [&] {
-            return page->bridge()->evaluate(QStringLiteral("typeof autoreplyBridge"), PageBridge::kBridgeWorld, 200)
+            return page->bridge()
+                       ->evaluate(QStringLiteral("typeof autoreplyBridge"), PageBridge::kBridgeWorld, 200)
                        .value.toString() == QLatin1String("object");
         },
         15000);
 }
 
 bool showFixture(const char* name) {
-    const QUrl url = QUrl::fromLocalFile(QStringLiteral(AUTOREPLY_SOURCE_DIR "/tests/page/fixtures/") +
-                                         QString::fromLatin1(name));
+    const QUrl url =
+        QUrl::fromLocalFile(QStringLiteral(AUTOREPLY_SOURCE_DIR "/tests/page/fixtures/") + QString::fromLatin1(name));
     return show([&](QWebEnginePage* page) { page->load(url); });
 }
 

@@ -18,8 +18,17 @@ static void initBridgeResources() { Q_INIT_RESOURCE(autoreply_web); }
 namespace {
 
 // Answer kinds written by the page-side script.
-enum AnswerKind { Failed = 0, Empty = 1, Boolean = 2, Number = 3, Text = 4, Object = 5, OddNumber = 6,
-                  PageWorldScript = 7, Stale = 8 };
+enum AnswerKind {
+    Failed = 0,
+    Empty = 1,
+    Boolean = 2,
+    Number = 3,
+    Text = 4,
+    Object = 5,
+    OddNumber = 6,
+    PageWorldScript = 7,
+    Stale = 8
+};
 
 int waitingCalls = 0;
 

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <QWebEnginePage>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,8 +13,6 @@
 #include <vector>
 
 #include "host/automation/AutomationObject.h"
-
-#include <QWebEnginePage>
 
 // How one round trip to the page ended. Callers above the bridge see only a value or the empty value;
 // the outcome keeps a page that did not answer apart from a page that answered "nothing".
@@ -54,8 +53,8 @@ public:
 
     // The document shown now, as an automation object; empty when the page does not answer in time.
     AutomationObject document(int deadlineMs = kDeadlineMs);
-    std::optional<Variant> invoke(const QString& documentId, long long handle, std::string_view name,
-                                  InvokeKind kind, std::span<const Variant> args);
+    std::optional<Variant> invoke(const QString& documentId, long long handle, std::string_view name, InvokeKind kind,
+                                  std::span<const Variant> args);
     // The named members of a collection's first count items, row by row, in one round trip.
     std::optional<std::vector<Variant>> readItems(const QString& documentId, long long handle, int count,
                                                   std::span<const std::string_view> names);

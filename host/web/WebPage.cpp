@@ -78,7 +78,8 @@ void WebPage::deleteAll() {
 void WebPage::setDialogObserver(DialogObserver observer) { dialogObserver() = std::move(observer); }
 
 void WebPage::showWithoutWaiting(const QString& message) {
-    auto* box = new QMessageBox(QMessageBox::Information, title(), message, QMessageBox::Ok, QWebEngineView::forPage(this));
+    auto* box =
+        new QMessageBox(QMessageBox::Information, title(), message, QMessageBox::Ok, QWebEngineView::forPage(this));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

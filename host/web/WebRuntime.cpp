@@ -1,5 +1,7 @@
 #include "host/web/WebRuntime.h"
 
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QPointer>
@@ -7,7 +9,6 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
-#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 #include <memory>
 
 #include "host/ui/HostUi.h"

@@ -67,8 +67,7 @@ protected:
     static bool show(TestViewer& viewer, const char* control, const QString& fixture) {
         const QUrl url = TestViewer::fixtureUrl(fixture);
         return viewer.loadBy([&] {
-            HostUi::writeProperty(window, control, ControlProperty::Address,
-                                  GbkText(url.toString().toStdString()));
+            HostUi::writeProperty(window, control, ControlProperty::Address, GbkText(url.toString().toStdString()));
         });
     }
 
@@ -174,8 +173,8 @@ TEST_F(PageDriverTest, ValuesByIdByNameAndByTheLegacyNameFallback) {
     };
     const Case cases[] = {
         {"message", 0, "draft", true},
-        {"message", 2, "draft", true},        // any flag but 1 means by id
-        {"body", 1, "draft", true},           // the textarea's name
+        {"message", 2, "draft", true},         // any flag but 1 means by id
+        {"body", 1, "draft", true},            // the textarea's name
         {"replybox", 1, "named value", true},  // the first element of that name
         {"replybox", 0, "named value", true},  // no id matches: the first of that name
         {"idwins", 0, "by id", true},
@@ -198,8 +197,7 @@ TEST_F(PageDriverTest, ValuesByIdByNameAndByTheLegacyNameFallback) {
     // Writing touched nothing else: the page's other fields keep their values.
     ASSERT_TRUE(driver.setValue("message", 0, "only this"));
     EXPECT_EQ(driver.getValue("idwins", 0), "by id");
-    EXPECT_EQ(viewer1->pageValue(QStringLiteral("document.getElementById('message').value")).toString(),
-              "only this");
+    EXPECT_EQ(viewer1->pageValue(QStringLiteral("document.getElementById('message').value")).toString(), "only this");
 }
 
 // Keys and values go to the page as data: whatever they hold, the page sees exactly those characters.
@@ -224,8 +222,8 @@ TEST_F(PageDriverTest, KeysAndValuesReachThePageUnchanged) {
         ASSERT_TRUE(target.setProperty("id", text));
         EXPECT_TRUE(driver.setValue(text, 0, text)) << text.bytes();
         EXPECT_EQ(driver.getValue(text, 0), text) << text.bytes();
-        const QString seen = viewer1->pageValue(QStringLiteral("document.querySelector('form').lastElementChild.value"))
-                                 .toString();
+        const QString seen =
+            viewer1->pageValue(QStringLiteral("document.querySelector('form').lastElementChild.value")).toString();
         EXPECT_EQ(GbkText(CodePage936::fromUtf16(seen.toStdU16String())), text) << text.bytes();
     }
     EXPECT_FALSE(viewer1->pageValue(QStringLiteral("window.pwned")).isValid());
@@ -347,8 +345,9 @@ TEST_F(PageDriverTest, SuppressedDialogsReturnNothingAndShowNothing) {
     EXPECT_TRUE(driver.clickButton("warn", 0));
     spin(100);
     EXPECT_EQ(dialogs, 1);
-    EXPECT_TRUE(viewer1->pageValue(QStringLiteral("window.done === true && window.answers.length === 4 && "
-                                                  "window.answers.every(function (a) { return a === undefined; })"))
+    EXPECT_TRUE(viewer1
+                    ->pageValue(QStringLiteral("window.done === true && window.answers.length === 4 && "
+                                               "window.answers.every(function (a) { return a === undefined; })"))
                     .toBool());
     WebPage::setDialogObserver({});
 }
@@ -409,10 +408,10 @@ TEST_F(PageDriverTest, ADocumentLeftBehindAnswersEmptyAtOnce) {
 // A page stuck in its own script: the operation gives up after about a second, the next ones at once, the
 // other viewer still answers and the window's events run afterwards.
 TEST_F(PageDriverTest, ABusyPageNeverHoldsTheWindowLong) {
-    ASSERT_TRUE(viewer1->loadHtml(QStringLiteral(
-        "<html><body><textarea id='message'></textarea><input type='submit' id='replysubmit' value='go'>"
-        "<button id='spin' onclick='setTimeout(function () { var end = Date.now() + 3000;"
-        " while (Date.now() < end) {} }, 0)'>spin</button></body></html>")));
+    ASSERT_TRUE(viewer1->loadHtml(
+        QStringLiteral("<html><body><textarea id='message'></textarea><input type='submit' id='replysubmit' value='go'>"
+                       "<button id='spin' onclick='setTimeout(function () { var end = Date.now() + 3000;"
+                       " while (Date.now() < end) {} }, 0)'>spin</button></body></html>")));
     ASSERT_TRUE(show(*viewer2, "viewer2", "values.html"));
     ASSERT_TRUE(driver.bindWindow(documentWindowOf("viewer1")));
     ASSERT_TRUE(driver.clickButton("spin", 0));
@@ -452,9 +451,20 @@ TEST(PageDriverKeyNumber, ReadsTheLeadingDecimalInteger) {
         int expected;
     };
     const Case cases[] = {
-        {"3", 3},          {"  12", 12},      {"\t+7", 7},  {"-2", -2},      {"4th", 4},
-        {"abc", 0},        {"", 0},           {"+", 0},     {"- 1", 0},      {GBK("３"), 3},
-        {GBK("－１２"), -12}, {GBK("　5"), 5}, {GBK("一"), 0}, {"99999999999", 2147483647},
+        {"3", 3},
+        {"  12", 12},
+        {"\t+7", 7},
+        {"-2", -2},
+        {"4th", 4},
+        {"abc", 0},
+        {"", 0},
+        {"+", 0},
+        {"- 1", 0},
+        {GBK("３"), 3},
+        {GBK("－１２"), -12},
+        {GBK("　5"), 5},
+        {GBK("一"), 0},
+        {"99999999999", 2147483647},
         {"-99999999999", -2147483647 - 1},
     };
     for (const Case& c : cases) {

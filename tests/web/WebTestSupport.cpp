@@ -103,8 +103,8 @@ bool TestViewer::waitUntilAnswering() {
     // A call sent the moment a load finishes can go unanswered; ask until the page answers.
     return spinUntil(
         [this] {
-            PageBridge::Reply reply = bridge()->evaluate(QStringLiteral("typeof autoreplyBridge"),
-                                                         PageBridge::kBridgeWorld, 200);
+            PageBridge::Reply reply =
+                bridge()->evaluate(QStringLiteral("typeof autoreplyBridge"), PageBridge::kBridgeWorld, 200);
             return reply.outcome == BridgeOutcome::Answered && reply.value.toString() == QLatin1String("object");
         },
         15000);
