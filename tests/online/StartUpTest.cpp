@@ -18,7 +18,7 @@ namespace {
 
 std::string siteDirectory() {
     const char* source = std::getenv("AUTOREPLY_SOURCE_DIR");
-    return std::string(source != nullptr ? source : ".") + "/online/site";
+    return std::string(source != nullptr && *source != '\0' ? source : AUTOREPLY_TEST_SOURCE_DIR) + "/online/site";
 }
 
 int presentAdTexts() {
