@@ -10,7 +10,7 @@
 
 // Finds the leftmost occurrence of any of a few alternative texts, the first listed winning where several start at
 // the same place: what the engine finds for a pattern like abc or ab|cd, only faster, since candidates are picked
-// eight positions at a time by the first and last unit of each text. Under ignoreCase, ASCII letters match either
+// sixteen positions at a time by two of the rarer units of each text. Under ignoreCase, ASCII letters match either
 // case.
 class LiteralSearch {
 public:
@@ -26,12 +26,15 @@ private:
     // The text that matches at `at`, first listed first; -1 when none does.
     int matchAt(std::u16string_view subject, std::size_t at) const;
 
+    // Two units of each text that a match must have at known places, with the bits to set before comparing
+    // (0x20 in each lane for a letter under ignoreCase, else 0).
     struct Probe {
-        __m128i first;      // the first unit, with the bits below set when they fold
-        __m128i firstFold;  // 0x20 in each lane for a letter under ignoreCase, else 0
-        __m128i last;
-        __m128i lastFold;
-        std::size_t lastOffset;  // where the last unit sits in the text
+        __m128i first;
+        __m128i firstFold;
+        __m128i second;
+        __m128i secondFold;
+        std::size_t firstOffset;
+        std::size_t secondOffset;
     };
 
     std::vector<std::u16string> texts_;

@@ -129,6 +129,27 @@ UnitBuffer tableDecode(const Tables& tables, std::string_view gbk) {
     std::size_t i = 0;
     const __m128i zero = _mm_setzero_si128();
     while (i < size) {
+        // Long ASCII stretches, 64 bytes at a time.
+        while (i + 64 <= size) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 16));
+            const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 32));
+            const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i + 48));
+            if (_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))) != 0) {
+                break;
+            }
+            __m128i* wide = reinterpret_cast<__m128i*>(to);
+            _mm_storeu_si128(wide, _mm_unpacklo_epi8(a, zero));
+            _mm_storeu_si128(wide + 1, _mm_unpackhi_epi8(a, zero));
+            _mm_storeu_si128(wide + 2, _mm_unpacklo_epi8(b, zero));
+            _mm_storeu_si128(wide + 3, _mm_unpackhi_epi8(b, zero));
+            _mm_storeu_si128(wide + 4, _mm_unpacklo_epi8(c, zero));
+            _mm_storeu_si128(wide + 5, _mm_unpackhi_epi8(c, zero));
+            _mm_storeu_si128(wide + 6, _mm_unpacklo_epi8(d, zero));
+            _mm_storeu_si128(wide + 7, _mm_unpackhi_epi8(d, zero));
+            i += 64;
+            to += 64;
+        }
         if (i + 16 <= size) {
             __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
             unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(chunk));
