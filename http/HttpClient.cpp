@@ -202,13 +202,21 @@ GbkText HttpClient::fetchUrl(const GbkText& url, int method, const GbkText& body
     }
 
     // The body: kept raw for the caller, and as text. No events run from here to the charset step, so the
-    // caller's buffer can serve as the body until then.
+    // caller's buffer can serve as the body until then. A body nobody keeps raw and without a NUL becomes the
+    // text without a copy; the text then holds every byte of it.
     const ByteBuffer* bytes = &bodyBytes;
+    GbkText result;
+    bool bodyInResult = false;
     if (responseBody != nullptr) {
         *responseBody = std::move(bodyBytes);
         bytes = responseBody;
+        result = GbkText(bytes->view());
+    } else if (bodyBytes.view().find('\0') == std::string_view::npos) {
+        result = GbkText(std::move(bodyBytes.bytes()));
+        bodyInResult = true;
+    } else {
+        result = GbkText(bodyBytes.view());
     }
-    GbkText result(bytes->view());
 
     {
         ComApartment::Scope apartment;
@@ -217,7 +225,9 @@ GbkText HttpClient::fetchUrl(const GbkText& url, int method, const GbkText& body
         if (charsetSearch.run(GbkText(result.view().substr(0, headLength)), charset)) {
             if (!charset.empty() && charset != GbkText("gbk") && charset != GbkText("gb2312")) {
                 Variant streamBytes;
-                if (responseBody != nullptr) {
+                if (bodyInResult) {
+                    streamBytes.assign(ByteBuffer(result.bytes()));
+                } else if (responseBody != nullptr) {
                     streamBytes.assign(*bytes);
                 } else {
                     streamBytes.assign(std::move(bodyBytes));

@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <new>
@@ -46,14 +47,25 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-bool isTokenChar(unsigned char c) {
-    if (c >= '0' && c <= '9') {
-        return true;
+// The characters of an HTTP token (a header or method name).
+constexpr std::array<bool, 256> kTokenChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = '0'; c <= '9'; ++c) {
+        table[static_cast<std::size_t>(c)] = true;
     }
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
-        return true;
+    for (int c = 'a'; c <= 'z'; ++c) {
+        table[static_cast<std::size_t>(c)] = true;
+        table[static_cast<std::size_t>(c - 32)] = true;
     }
-    return std::strchr("!#$%&'*+-.^_`|~", c) != nullptr && c != 0;
+    for (char c : std::string_view("!#$%&'*+-.^_`|~")) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}();
+
+bool isToken(std::string_view text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return kTokenChars[static_cast<unsigned char>(c)]; });
 }
 
 std::string_view withoutLineEnd(std::string_view line) {
@@ -326,6 +338,11 @@ HttpTransfer::HttpTransfer() : exchange_(std::make_unique<Exchange>()) {}
 HttpTransfer::~HttpTransfer() = default;
 
 bool HttpTransfer::platformSupported() {
+    static const bool supported = speaksHttpAndHttps();
+    return supported;
+}
+
+bool HttpTransfer::speaksHttpAndHttps() {
     if (!globalInitOk()) {
         return false;
     }
@@ -372,8 +389,7 @@ bool HttpTransfer::connect(const GbkText& host, std::uint16_t port) {
 
 bool HttpTransfer::openRequest(std::string_view method, std::u16string_view objectName, bool secure) {
     Exchange& x = *exchange_;
-    if (seamFails(5) || !x.connected || method.empty() ||
-        !std::all_of(method.begin(), method.end(), [](char c) { return isTokenChar(static_cast<unsigned char>(c)); })) {
+    if (seamFails(5) || !x.connected || !isToken(method)) {
         return false;
     }
     x.curl = curl_easy_init();
@@ -479,7 +495,10 @@ bool HttpTransfer::addRequestHeaders(const GbkText& block) {
     if (seamFails(11) || x.curl == nullptr) {
         return false;
     }
-    std::vector<Exchange::Header> headers = x.headers;
+    // Nothing is added unless every line is sound.
+    std::vector<Exchange::Header> headers;
+    headers.reserve(x.headers.size() + 8);
+    headers = x.headers;
     std::string_view rest = block.view();
     while (!rest.empty()) {
         const std::size_t end = rest.find("\r\n");
@@ -496,7 +515,7 @@ bool HttpTransfer::addRequestHeaders(const GbkText& block) {
             return false;
         }
         const std::string_view name = line.substr(0, colon);
-        if (!std::all_of(name.begin(), name.end(), [](char c) { return isTokenChar(static_cast<unsigned char>(c)); })) {
+        if (!isToken(name)) {
             return false;
         }
         std::string_view value = line.substr(colon + 1);

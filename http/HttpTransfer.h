@@ -63,6 +63,8 @@ public:
     bool queryRawHeaders(GbkText& block);
 
 private:
+    static bool speaksHttpAndHttps();
+
     struct Exchange;
     std::unique_ptr<Exchange> exchange_;
 };

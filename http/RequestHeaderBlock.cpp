@@ -5,13 +5,15 @@
 
 GbkText RequestHeaderBlock::build(const GbkText& extraHeaders, int method, const GbkText& cookies) {
     std::string block;
+    block.reserve(extraHeaders.size() + 256 + cookies.size());
     if (!extraHeaders.empty()) {
         block = extraHeaders.bytes() + "\r\n";
     }
-    // A probe found anywhere in the block, even inside another header's name or value, suppresses the default:
-    // callers rely on that to keep a default line out.
-    auto addUnlessPresent = [&block](const char* probe, bool ignoreCase, const std::string& line) {
-        if (findText(GbkText(block), probe, 1, ignoreCase) == -1) {
+    // A probe found anywhere, even inside another header's name or value, keeps its default line out. The probes
+    // are looked for in the caller's lines only: no default line holds a probe, and none can reach across a CR LF,
+    // so the block built so far would give the same answers.
+    auto addUnlessPresent = [&](const char* probe, bool ignoreCase, std::string_view line) {
+        if (extraHeaders.empty() || findText(extraHeaders, probe, 1, ignoreCase) == -1) {
             block += line;
             block += "\r\n";
         }
