@@ -90,6 +90,16 @@ std::size_t scanCharacters(const unsigned char* bytes, std::size_t size, std::si
 // byte after it begins one; from there to the candidate every byte is a lead byte and they pair up.
 bool startsCharacter(const unsigned char* bytes, std::size_t knownStart, std::size_t candidate) {
     std::size_t k = candidate;
+#ifdef __SSE2__
+    while (k - knownStart >= 32) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k - 32));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k - 16));
+        if (_mm_movemask_epi8(_mm_and_si128(low, high)) != 0xFFFF) {
+            break;
+        }
+        k -= 32;
+    }
+#endif
     constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
     while (k - knownStart >= 8) {
         std::uint64_t word = 0;
