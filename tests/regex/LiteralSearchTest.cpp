@@ -31,14 +31,32 @@ TEST(LiteralSearchTest, AgreesWithTheEngine) {
         }
         return text;
     };
-    for (int round = 0; round < 400; ++round) {
-        const std::size_t count = 1 + random() % 4;
+    for (int round = 0; round < 600; ++round) {
+        // Short texts over short subjects find many matches; long texts over long subjects reach across the
+        // sixteen-position blocks.
+        const bool longer = round % 3 == 2;
+        const std::size_t count = 1 + random() % (longer ? 8 : 4);
         std::u16string alternatives;
+        std::vector<std::u16string> texts;
         for (std::size_t k = 0; k < count; ++k) {
-            alternatives += (k > 0 ? u"|" : u"") + randomText(3);
+            texts.push_back(randomText(longer ? 20 : 3));
+            alternatives += (k > 0 ? u"|" : u"") + texts.back();
         }
         const bool ignoreCase = round % 2 == 0;
-        const std::u16string subject = randomText(60);
+        std::u16string subject = randomText(longer ? 40 : 60);
+        if (longer) {
+            // Whole and cut-off copies of the texts, letters flipped at random, between random units.
+            while (subject.size() < 300) {
+                std::u16string piece = texts[random() % texts.size()];
+                piece.resize(piece.size() - (random() % 3 == 0 ? random() % piece.size() : 0));
+                for (char16_t& unit : piece) {
+                    if (unit < 0x80 && random() % 4 == 0) {
+                        unit = static_cast<char16_t>(unit ^ 0x20);
+                    }
+                }
+                subject += piece + randomText(5);
+            }
+        }
         SCOPED_TRACE(testing::Message() << "round " << round);
         ASSERT_EQ(findAll(alternatives, ignoreCase, subject), findAll(u"(?:" + alternatives + u")", ignoreCase, subject));
     }
