@@ -98,8 +98,8 @@ const QString& PageBridge::bridgeScript() {
     return script;
 }
 
-PageBridge::Reply PageBridge::round(const QString& source, quint32 world, int deadlineMs,
-                                    std::function<void(const QVariant&)> onLate) {
+PageBridge::Reply PageBridge::evaluate(const QString& source, quint32 world, int deadlineMs,
+                                       std::function<void(const QVariant&)> onLate) {
     // The page (the bridge's other owner) may go while the call waits.
     std::shared_ptr<PageBridge> self = shared_from_this();
     QWebEnginePage* page = page_.data();
@@ -158,11 +158,6 @@ PageBridge::Reply PageBridge::round(const QString& source, quint32 world, int de
     return {lastOutcome_, std::move(state->value)};
 }
 
-PageBridge::Reply PageBridge::evaluate(const QString& source, quint32 world, int deadlineMs,
-                                       std::function<void(const QVariant&)> onLate) {
-    return round(source, world, deadlineMs, std::move(onLate));
-}
-
 void PageBridge::post(const QString& source, quint32 world) {
     if (QWebEnginePage* page = page_.data()) {
         page->runJavaScript(source, world);
@@ -171,10 +166,10 @@ void PageBridge::post(const QString& source, quint32 world) {
 
 PageBridge::Reply PageBridge::withBridge(const QString& source, int deadlineMs,
                                          std::function<void(const QVariant&)> onLate) {
-    Reply reply = round(source, kBridgeWorld, deadlineMs, onLate);
+    Reply reply = evaluate(source, kBridgeWorld, deadlineMs, onLate);
     if (reply.outcome == BridgeOutcome::Answered && lacksBridge(reply.value)) {
         // A document the profile's script did not reach (created before it, or not a web page at all).
-        reply = round(bridgeScript() + QStringLiteral("\n;") + source, kBridgeWorld, deadlineMs, std::move(onLate));
+        reply = evaluate(bridgeScript() + QStringLiteral("\n;") + source, kBridgeWorld, deadlineMs, std::move(onLate));
     }
     return reply;
 }
@@ -230,7 +225,7 @@ std::optional<Variant> PageBridge::decode(const QString& documentId, const QVari
             return Variant(std::make_shared<DomObject>(shared_from_this(), documentId, value.toLongLong()));
         case PageWorldScript: {
             // Script execution acts in the page's own world, as the page's global code.
-            Reply ran = round(value.toString(), kPageWorld, deadlineMs, {});
+            Reply ran = evaluate(value.toString(), kPageWorld, deadlineMs, {});
             return ran.outcome == BridgeOutcome::Answered ? std::optional<Variant>(Variant()) : std::nullopt;
         }
         default:

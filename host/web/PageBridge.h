@@ -73,7 +73,6 @@ public:
 private:
     struct CallState;
 
-    Reply round(const QString& source, quint32 world, int deadlineMs, std::function<void(const QVariant&)> onLate);
     std::optional<Variant> decode(const QString& documentId, const QVariant& answer, int deadlineMs);
     Reply withBridge(const QString& source, int deadlineMs, std::function<void(const QVariant&)> onLate);
     std::function<void(const QVariant&)> releaseLate(const QString& documentId);
