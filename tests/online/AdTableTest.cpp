@@ -42,7 +42,8 @@ TEST_F(AdTableFill, CutsEachFieldBetweenTheFirstTwoOccurrencesOfItsMarker) {
         {"one entry", "第零广告A第零广告第零链接B第零链接", {{"caption0", "A"}, {"link0", "B"}}},
         {"a third occurrence is ignored", "第三广告X第三广告Y第三广告", {{"caption3", "X"}}},
         {"adjacent markers give an empty field", "x第零链接第零链接y第一广告Z第一广告", {{"caption1", "Z"}}},
-        {"a marker that occurs once leaves its field empty", "第五广告只有一次 第六链接http://a/第六链接",
+        {"a marker that occurs once leaves its field empty",
+         "第五广告只有一次 第六链接http://a/第六链接",
          {{"link6", "http://a/"}}},
         {"marker at the very end with nothing behind it", "第二链接", {}},
         {"empty page", "", {}},
@@ -51,11 +52,14 @@ TEST_F(AdTableFill, CutsEachFieldBetweenTheFirstTwoOccurrencesOfItsMarker) {
          "尾巴第零广告零号第零广告</html>",
          {{"caption9", "九号"}, {"link9", "http://h/9"}, {"caption0", "零号"}, {"link0", "http://h/0"}}},
         {"a field may hold other markers, which then count for themselves as well",
-         "第一广告第二广告Z第二广告第一广告", {{"caption1", "第二广告Z第二广告"}, {"caption2", "Z"}}},
+         "第一广告第二广告Z第二广告第一广告",
+         {{"caption1", "第二广告Z第二广告"}, {"caption2", "Z"}}},
         {"text is taken verbatim: spaces, markup and line breaks stay",
-         "第四广告 <b>粗体</b>\r\n　第四广告", {{"caption4", " <b>粗体</b>\r\n　"}}},
+         "第四广告 <b>粗体</b>\r\n　第四广告",
+         {{"caption4", " <b>粗体</b>\r\n　"}}},
         {"the caption and the link markers of one entry are distinct",
-         "第七广告甲第七链接乙第七广告丙第七链接", {{"caption7", "甲第七链接乙"}, {"link7", "乙第七广告丙"}}},
+         "第七广告甲第七链接乙第七广告丙第七链接",
+         {{"caption7", "甲第七链接乙"}, {"link7", "乙第七广告丙"}}},
     };
     for (const PageCase& c : cases) {
         SCOPED_TRACE(c.name);

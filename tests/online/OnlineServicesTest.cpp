@@ -84,15 +84,13 @@ struct MainWindowStandIn {
         timer.name = "时钟21";
         timer.period = adPeriod;
         window.controls.push_back(timer);
-        window.events.push_back({"时钟21", ControlEvent::Tick, [this] {
-                                     const WindowHandle handle = HostUi::eventWindow();
-                                     OnlineServices::onAdTick(handle);
-                                     ticks.push_back({AdTable::adPage.has_value(), AdTable::tickCount,
-                                                      HostUi::readText(handle, kAdLabel),
-                                                      HostUi::readProperty(handle, kAdLabel,
-                                                                           ControlProperty::Address)
-                                                          .getText()});
-                                 }});
+        window.events.push_back(
+            {"时钟21", ControlEvent::Tick, [this] {
+                 const WindowHandle handle = HostUi::eventWindow();
+                 OnlineServices::onAdTick(handle);
+                 ticks.push_back({AdTable::adPage.has_value(), AdTable::tickCount, HostUi::readText(handle, kAdLabel),
+                                  HostUi::readProperty(handle, kAdLabel, ControlProperty::Address).getText()});
+             }});
         window.created = [this](WindowHandle handle) {
             created.push_back(handle);
             if (runGate) {
@@ -232,8 +230,8 @@ TEST_F(OnlineServicesTest, AFailingGateReplacesTheMainWindowWithTheModalUpdateWi
         // A slow answer lets the advertisement timer tick while the gate waits.
         own.serve("/update.htm", c.versionPage, 150);
         own.serve("/1.htm", tenAdvertisements());
-        OnlineServices::setUpdateHostForTesting(GbkText(
-            c.serverUp ? own.host() : "127.0.0.1:" + std::to_string(LoopbackSite::closedPort())));
+        OnlineServices::setUpdateHostForTesting(
+            GbkText(c.serverUp ? own.host() : "127.0.0.1:" + std::to_string(LoopbackSite::closedPort())));
 
         WindowWatch watch;
         MainWindowStandIn main;

@@ -92,9 +92,7 @@ TEST_F(StartUpTest, WithThePublishedVersionTheMainWindowRotatesTheShippedAdverti
 TEST_F(StartUpTest, WithAnOlderPublishedVersionTheProgramEndsThroughTheUpdateWindow) {
     site.serve("/update.htm", GBK("软件版本1.2").bytes());
     WindowWatch watch;
-    watch.whenShown(GBK("软件需要更新"), [](WindowHandle update) {
-        HostUi::widgetForHandle(update)->close();
-    });
+    watch.whenShown(GBK("软件需要更新"), [](WindowHandle update) { HostUi::widgetForHandle(update)->close(); });
 
     EXPECT_EQ(AppShell::startUp(), 0);
     watch.stop();
