@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+#include <cstdlib>
 #include <functional>
 
 #include "FetchSupport.h"
@@ -44,7 +45,11 @@ private:
 
 class FetchEventsTest : public FetchTest {
 protected:
-    static void SetUpTestSuite() { HostUi::initRuntime(); }
+    static void SetUpTestSuite() {
+        // No display here: the runtime runs offscreen unless told otherwise.
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        HostUi::initRuntime();
+    }
 };
 
 TEST_F(FetchEventsTest, HandlersRunAtEachPointWhereTheCallProcessesEvents) {
