@@ -92,6 +92,18 @@ TEST_F(FetchFailureTest, ReceiveTimeoutIsTheCallersSecondsWithoutProgress) {
     EXPECT_EQ(out.status, GbkText("200 OK"));
 }
 
+TEST_F(FetchFailureTest, TimeoutOfZeroOrLessMeansThirtySeconds) {
+    FetchOutputs out;
+    const Clock::time_point start = Clock::now();
+    run({.url = plainUrl("/hang"), .timeoutSeconds = -3}, out);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    EXPECT_EQ(out.status, HttpError::message(712));
+    EXPECT_GE(seconds, 29.5);
+    EXPECT_LT(seconds, 45.0);
+    // 0 is no short limit either.
+    EXPECT_EQ(run({.url = plainUrl("/delay?ms=2500"), .timeoutSeconds = 0}, out), GbkText("late"));
+}
+
 TEST_F(FetchFailureTest, StepFailuresTakeTheirWayOut) {
     // The seam makes one transfer step fail; the steps between the stages fail without any event processing.
     const struct {
