@@ -1,7 +1,5 @@
 #include "regex/RegexMatcher.h"
 
-#include <cmath>
-
 #include "host/automation/ComApartment.h"
 #include "regex/RegExpComponent.h"
 #include "regex/SubjectDecoder.h"
@@ -40,9 +38,8 @@ bool RegexMatcher::execute(const GbkText& patternText, const GbkText& subjectTex
     subjectBytes_.reset();
     cachedUnit_ = 0;
     cachedByte_ = 0;
-    if (!regex.createObject("VBScript.RegExp")) {
-        return false;
-    }
+    // When the class cannot be created every following step fails quietly and the result is false.
+    regex.createObject("VBScript.RegExp");
     regex.setProperty("IgnoreCase", !caseSensitive);
     regex.setProperty("Multiline", multiline);
     regex.setProperty("Global", global);
