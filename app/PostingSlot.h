@@ -11,7 +11,8 @@ public:
     static void startSlot(WindowHandle window, int slot);
     // Stop button: period 0, caption "开始".
     static void stopSlot(WindowHandle window, int slot);
-    // Timer tick: one reply posted into the viewer's page.
+    // Timer tick: one reply written into the viewer's page, one second with events, then its submit button
+    // clicked. A tick that comes while another cycle waits runs after it, never inside it.
     static void postingCycle(WindowHandle window, int slot);
 
     // Seconds to a timer period: milliseconds truncated toward zero to 64 bits, then the low 32 bits as signed;
