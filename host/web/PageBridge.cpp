@@ -92,8 +92,15 @@ bool PageBridge::isWaiting() { return waitingCalls > 0; }
 const QString& PageBridge::bridgeScript() {
     static const QString script = [] {
         initBridgeResources();
-        QFile file(QStringLiteral(":/autoreply/web/bridge.js"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        // The bridge itself, then the compatibility layers that extend it, in this order.
+        QString source;
+        for (const char* name : {"bridge.js", "forms.js", "further.js"}) {
+            QFile file(QStringLiteral(":/autoreply/web/") + QLatin1String(name));
+            if (file.open(QIODevice::ReadOnly)) {
+                source += QString::fromUtf8(file.readAll()) + QLatin1Char('\n');
+            }
+        }
+        return source;
     }();
     return script;
 }

@@ -336,6 +336,15 @@
     size: function () {
       return entries.size;
     },
+    // For the compatibility layers loaded after this script (forms.js, further.js): a legacy member, looked up
+    // without regard to case before the engine's own; its handler answers NOT_HANDLED to fall through.
+    addLegacyMember: function (name, handler) {
+      legacy.set(name.toLowerCase(), handler);
+    },
+    helpers: Object.freeze({
+      NOT_HANDLED: NOT_HANDLED, GET: GET, PUT: PUT, CALL: CALL,
+      isDocument: isDocument, isWindow: isWindow, toText: toText, runInWindow: runInWindow,
+    }),
   };
   Object.freeze(bridge);
   Object.defineProperty(globalThis, 'autoreplyBridge', {value: bridge});

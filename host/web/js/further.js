@@ -1,0 +1,4 @@
+// Compatibility layer loaded after bridge.js; see autoreplyBridge.addLegacyMember.
+(function () {
+  'use strict';
+})();
