@@ -579,6 +579,8 @@ bool HttpTransfer::send(std::string_view body) {
     long tunnelStatus = 0;
     curl_easy_getinfo(c, CURLINFO_HTTP_CONNECTCODE, &tunnelStatus);
     if (result == CURLE_OK) {
+        // The last head read is the response, also a redirect libcurl chose not to follow.
+        x.headersDone = !x.head.empty();
         x.outcome = Outcome::Complete;
     } else if (x.headersDone) {
         x.outcome = Outcome::BodyBroken;

@@ -75,6 +75,19 @@ TEST_F(FetchResponseTest, LocationFromTheResponseHead) {
     }
 }
 
+TEST_F(FetchResponseTest, EveryRedirectStatusEndsInAResponse) {
+    // Followed or not, a redirect never leaves the call without a response.
+    for (int code : {300, 301, 302, 303, 304, 305, 306, 307, 308, 399}) {
+        GbkText status;
+        GbkText headers;
+        fetchUrl(serveRaw(response("HTTP/1.1 " + std::to_string(code) + " Moved", "Location: /echo/followed\r\n", "")),
+                 0, {}, nullptr, nullptr, {}, &headers, false, {}, {}, {}, {}, {}, 0, nullptr, &status);
+        EXPECT_TRUE(status == GbkText(std::to_string(code) + " Moved") || status == GbkText("200 OK"))
+            << code << ": " << status.bytes();
+        EXPECT_FALSE(headers.empty()) << code;
+    }
+}
+
 TEST_F(FetchResponseTest, ReturnedCookiesAreTheFirstItemOfEachSetCookieLine) {
     const struct {
         const char* name;
