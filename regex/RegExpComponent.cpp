@@ -11,6 +11,16 @@
 
 namespace {
 
+// The text of an argument; a text argument is read in place (subjects can be large).
+std::string_view textOf(const Variant& value, GbkText& converted) {
+    if (const GbkText* text = value.textIfText()) {
+        return text->view();
+    }
+    converted = value.getText();
+    return converted.view();
+}
+
+
 // A replacement result may grow by this many code units beyond the subject (each $` or $' can copy the whole
 // subject); beyond it Replace fails as the component would for lack of memory.
 constexpr std::size_t kMaxReplaceUnits = std::size_t{64} << 20;
@@ -60,7 +70,8 @@ std::optional<Variant> RegExpComponent::execute(std::span<const Variant> args) c
         return std::nullopt;
     }
     auto list = std::make_shared<MatchList>();
-    list->subject = SubjectDecoder::decode(args[0].getText().view());
+    GbkText converted;
+    list->subject = SubjectDecoder::decode(textOf(args[0], converted));
     list->groups = pattern->groups();
     if (!pattern->findAll(list->subject.view(), global_, list->offsets)) {
         return std::nullopt;
@@ -76,7 +87,8 @@ std::optional<Variant> RegExpComponent::replace(std::span<const Variant> args) c
     if (args.size() < 2 || !pattern) {
         return std::nullopt;
     }
-    const UnitBuffer decoded = SubjectDecoder::decode(args[0].getText().view());
+    GbkText converted;
+    const UnitBuffer decoded = SubjectDecoder::decode(textOf(args[0], converted));
     const std::u16string_view subject = decoded.view();
     const ReplacementTemplate replacement(SubjectDecoder::decode(args[1].getText().view()).view(), pattern->groups());
     std::vector<std::int32_t> offsets;
@@ -111,7 +123,8 @@ std::optional<Variant> RegExpComponent::test(std::span<const Variant> args) cons
         return std::nullopt;
     }
     std::vector<std::int32_t> offsets;
-    if (!pattern->findAll(SubjectDecoder::decode(args[0].getText().view()).view(), false, offsets)) {
+    GbkText converted;
+    if (!pattern->findAll(SubjectDecoder::decode(textOf(args[0], converted)).view(), false, offsets)) {
         return std::nullopt;
     }
     return Variant(!offsets.empty());

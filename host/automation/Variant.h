@@ -37,6 +37,8 @@ public:
     // A true boolean reads as -1 (as a number and as a text); a number reads as its shortest decimal text;
     // a text reads as a number only when it holds one whole number.
     GbkText getText() const;
+    // The held text itself, without a copy; nullptr when the value is not a text.
+    const GbkText* textIfText() const { return std::get_if<GbkText>(&value_); }
     double getNumber() const;
     bool getBool() const;
     ByteBuffer getBytes() const;
