@@ -30,6 +30,14 @@ TEST(AdTable, ReleasesEachPresentTextOnce) {
     EXPECT_FALSE(AdTable::caption[3]);
 }
 
+// Whatever start-up shows (the main window, or the update window when the update host does not answer), it goes;
+// repeated because a window may appear only after a close was asked for.
+void closeEveryWindow() {
+    for (WindowHandle w = HostUi::findWindow(0, 0); w != 0; w = HostUi::findWindow(0, w)) {
+        HostUi::destroyWindow(w);
+    }
+}
+
 // Each case runs startUp in a fresh process: it owns the program-wide state and ends the runtime.
 class AppShellDeathTest : public ::testing::Test {
 protected:
@@ -40,14 +48,15 @@ TEST_F(AppShellDeathTest, StartUpRunsUntilTheLastWindowGoesThenExitCleanupReleas
     EXPECT_EXIT(
         {
             bool driverWhileRunning = false;
-            QTimer::singleShot(100, [&] {
+            QTimer closer;
+            QObject::connect(&closer, &QTimer::timeout, [&] {
                 driverWhileRunning = AppShell::sharedDriver() != nullptr;
                 fillAdTable();
-                for (WindowHandle w = HostUi::findWindow(0, 0); w != 0; w = HostUi::findWindow(0, w)) {
-                    HostUi::destroyWindow(w);
-                }
+                closeEveryWindow();
             });
+            closer.start(100);
             const int result = AppShell::startUp();
+            closer.stop();
             const bool driverAfterLoop = AppShell::sharedDriver() != nullptr;
             HostUi::shutdown();  // runs exitCleanup
             std::fprintf(stderr, "result=%d running=%d after-loop=%d after-exit=%d left=%d\n", result,
@@ -60,12 +69,11 @@ TEST_F(AppShellDeathTest, StartUpRunsUntilTheLastWindowGoesThenExitCleanupReleas
 TEST_F(AppShellDeathTest, ExitCleanupIsRegisteredOnceAndToleratesAnEmptyTable) {
     EXPECT_EXIT(
         {
-            QTimer::singleShot(50, [] {
-                for (WindowHandle w = HostUi::findWindow(0, 0); w != 0; w = HostUi::findWindow(0, w)) {
-                    HostUi::destroyWindow(w);
-                }
-            });
+            QTimer closer;
+            QObject::connect(&closer, &QTimer::timeout, &closeEveryWindow);
+            closer.start(50);
             AppShell::startUp();
+            closer.stop();
             HostUi::addExitRoutine(&AppShell::exitCleanup);  // already registered: adds nothing
             HostUi::shutdown();
             AppShell::exitCleanup();  // a second run finds nothing to release

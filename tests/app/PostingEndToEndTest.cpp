@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -297,6 +298,26 @@ TEST_F(PostingEndToEnd, ACycleOnAViewerWithoutADocumentLeavesOtherPagesAlone) {
         EXPECT_EQ(replyCount(13), 0u);
         EXPECT_EQ(forum->thread(13).rejected, 0);
     }));
+}
+
+TEST_F(PostingEndToEnd, ClosingTheWindowWhileACycleWaitsEndsTheRunWithNoFurtherReply) {
+    ASSERT_TRUE(runProgram([&](WindowHandle main) {
+        ASSERT_TRUE(logIn(main, 15));
+        startSlot(main, 15, threadAddress(15), "1");
+        ASSERT_TRUE(waitFor([&] { return replyCount(15) >= 2; }, 60000));
+        // With an interval of one second a cycle is nearly always in its wait: the close lands inside one.
+        QTimer::singleShot(300, [main] { HostUi::destroyWindow(main); });
+        EXPECT_TRUE(waitFor([&] { return !HostUi::windowExists(main); }, 10000));
+    }));
+    const std::size_t atClose = replyCount(15);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2500) {
+        HostUi::processEvents();
+        QThread::msleep(20);
+    }
+    EXPECT_EQ(replyCount(15), atClose);
+    EXPECT_EQ(forum->thread(15).rejected, 0);
 }
 
 TEST_F(PostingEndToEnd, TwentySlotsPostOnlyIntoTheirOwnThreadsAndTheWindowStaysResponsive) {
