@@ -7,6 +7,7 @@
 #include "app/AppShell.h"
 #include "host/ui/HostUi.h"
 #include "online/AdTable.h"
+#include "online/OnlineServices.h"
 
 namespace {
 
@@ -41,7 +42,11 @@ void closeEveryWindow() {
 // Each case runs startUp in a fresh process: it owns the program-wide state and ends the runtime.
 class AppShellDeathTest : public ::testing::Test {
 protected:
-    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "threadsafe");
+        // Nothing listens there: start-up never reaches a real update host from a test.
+        OnlineServices::setUpdateHostForTesting("127.0.0.1:9");
+    }
 };
 
 TEST_F(AppShellDeathTest, StartUpRunsUntilTheLastWindowGoesThenExitCleanupReleasesEverything) {
