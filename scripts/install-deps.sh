@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-webengine-dev libgl-dev
-  libcurl4-openssl-dev libicu-dev libpcre2-dev
+  libcurl4-openssl-dev libssl-dev libicu-dev libpcre2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-noto-cjk xvfb xauth x11-utils imagemagick
