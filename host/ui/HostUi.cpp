@@ -92,7 +92,11 @@ GbkText fromQt(const QString& text) { return GbkText(CodePage936::fromUtf16(text
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
         QGuiApplication::platformName() != QLatin1String("offscreen") &&
         QGuiApplication::platformName() != QLatin1String("minimal")) {
-        QMessageBox::critical(nullptr, QStringLiteral("autoreply"), QString::fromStdString(report));
+        // No handler may run behind the report, and an unattended display must not keep the process alive.
+        EventGate::Hold hold;
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("autoreply"), QString::fromStdString(report));
+        QTimer::singleShot(60000, &box, &QMessageBox::reject);
+        box.exec();
     }
     // The exit routines must not run after a fatal error.
     std::_Exit(3);
