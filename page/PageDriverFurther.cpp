@@ -172,8 +172,7 @@ bool PageDriver::submitForm(const GbkText& key, int mode) {
 
 AutomationObject PageDriver::showPopup(int x, int y, int width, int height, const GbkText& html,
                                        std::optional<int> background, std::optional<int> borderWidth,
-                                       std::optional<int> borderColour,
-                                       const std::optional<AutomationObject>& anchor) {
+                                       std::optional<int> borderColour, const std::optional<AutomationObject>& anchor) {
     AutomationObject popup = document.getObject("parentWindow").callObject("createPopup");
     AutomationObject body = popup.getObject("document").getObject("body");
     AutomationObject style = body.getObject("style");

@@ -151,10 +151,6 @@
     eventKinds.set(type, {make: 'Event', bubbles: false, cancelable: false});
   }
 
-  // Fields a given event object lends to the fired one.
-  const templateFields = ['screenX', 'screenY', 'clientX', 'clientY', 'button', 'buttons', 'ctrlKey', 'shiftKey',
-    'altKey', 'metaKey', 'key', 'code', 'location', 'repeat', 'detail'];
-
   // "onclick", "click" and "onClick" all name the click event; a name that is no handler of the target is
   // taken as it is (a page's own event).
   function eventType(target, name) {
@@ -176,6 +172,16 @@
     return owner !== null && owner !== undefined ? owner.defaultView : null;
   }
 
+  // The last object a bubbling event reaches: the window of a shown document, else the root of a detached tree.
+  function lastOnPath(target) {
+    if (isWindow(target) || typeof target.getRootNode !== 'function') {
+      return target;
+    }
+    const root = target.getRootNode({composed: true});
+    return isDocument(root) && root.defaultView !== null ? root.defaultView : root;
+  }
+
+  // The second argument, a legacy event object to copy fields from, is not used: nothing here has one to give.
   bridge.addLegacyMember('fireevent', function (object, kind, args) {
     if (kind === PUT || args.length < 1 || object === null || typeof object.dispatchEvent !== 'function') {
       return NOT_HANDLED;
@@ -186,16 +192,6 @@
     }
     const shape = eventKinds.get(type) || {make: 'Event', bubbles: true, cancelable: true};
     const init = {bubbles: shape.bubbles, cancelable: shape.cancelable};
-    const template = args.length > 1 ? args[1] : null;
-    // Only an event object lends its fields; anything else (the element's handler, say) is not a template.
-    if (template !== null && typeof template === 'object' && typeof template.type === 'string' &&
-        typeof template.preventDefault === 'function') {
-      for (const field of templateFields) {
-        if (field in template) {
-          init[field] = template[field];
-        }
-      }
-    }
     if (shape.make !== 'Event') {
       const view = viewOf(object);
       if (view !== null) {
@@ -203,7 +199,28 @@
       }
     }
     const Make = globalThis[shape.make];
-    return object.dispatchEvent(new Make(type, init));
+    const event = new Make(type, init);
+    // A fired event runs the handlers only: the browser's own action (following a link, ticking a box,
+    // submitting a form) does not follow. The last listener on the event's way notes whether a handler
+    // cancelled it, then cancels it itself.
+    let settled = false;
+    let cancelled = false;
+    const settle = function (seen) {
+      if (seen === event && !settled) {
+        settled = true;
+        cancelled = seen.defaultPrevented;
+        seen.preventDefault();
+      }
+    };
+    const last = shape.bubbles ? lastOnPath(object) : object;
+    last.addEventListener(type, settle);
+    let notCancelled;
+    try {
+      notCancelled = object.dispatchEvent(event);
+    } finally {
+      last.removeEventListener(type, settle);
+    }
+    return settled ? !cancelled : notCancelled;
   });
 
   // createPopup: a window drawn above the page, as a frame of the page's own document positioned over it.

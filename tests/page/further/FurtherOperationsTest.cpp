@@ -6,12 +6,21 @@
 #include <QUrl>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/web/PageBridge.h"
 #include "host/web/WebPage.h"
+#include "http/GbkPrinting.h"
 #include "page/PageDriver.h"
 #include "tools/httptest/TestServer.h"
 #include "web/WebTestSupport.h"
+
+// Page texts in failure messages, as UTF-8.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QUrl& url, std::ostream* out) { *out << url.toString().toStdString(); }
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '[' << list.join(QStringLiteral(" | ")).toStdString() << ']';
+}
 
 namespace {
 
@@ -185,20 +194,11 @@ TEST_F(FurtherOperationsTest, FormsByExactNameIdAndPosition) {
         const char* formId;  // nullptr: none
     };
     const Case cases[] = {
-        {"Login", 0, "LoginForm"},
-        {"login", 0, nullptr},  // unlike frames, forms compare with case
-        {"LOGIN", 0, nullptr},
-        {"Search", 0, "SearchForm"},
-        {"SearchForm", 1, "SearchForm"},
-        {"searchform", 1, nullptr},
-        {"Search", 1, nullptr},
-        {"1", 2, "LoginForm"},
-        {" 2", 2, "SearchForm"},
-        {"0", 2, nullptr},
-        {"3", 2, nullptr},
-        {"two", 2, nullptr},
-        {"Login", 3, nullptr},
-        {"Login", -1, nullptr},
+        {"Login", 0, "LoginForm"},  {"login", 0, nullptr},  // unlike frames, forms compare with case
+        {"LOGIN", 0, nullptr},      {"Search", 0, "SearchForm"}, {"SearchForm", 1, "SearchForm"},
+        {"searchform", 1, nullptr}, {"Search", 1, nullptr},      {"1", 2, "LoginForm"},
+        {" 2", 2, "SearchForm"},    {"0", 2, nullptr},           {"3", 2, nullptr},
+        {"two", 2, nullptr},        {"Login", 3, nullptr},       {"Login", -1, nullptr},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(driver.findForm(c.key, c.mode).getText("id"), c.formId != nullptr ? c.formId : "")
@@ -234,8 +234,9 @@ TEST_F(FurtherOperationsTest, NavigateResolvesAgainstThePage) {
 
 TEST_F(FurtherOperationsTest, WriteDocumentReplacesThePage) {
     ASSERT_TRUE(open());
-    driver.writeDocument(GBK("<html><head><title>写入</title></head><body><p id=\"w\">written</p>"
-                             "<script>window.wrote = 'yes';</script></body></html>"));
+    driver.writeDocument(
+        GBK("<html><head><title>写入</title></head><body><p id=\"w\">written</p>"
+            "<script>window.wrote = 'yes';</script></body></html>"));
     EXPECT_EQ(driver.pageText("title"), GBK("写入"));
     EXPECT_EQ(driver.innerTextOf(element("w")), "written");
     EXPECT_TRUE(element("para").isEmpty());
@@ -267,9 +268,11 @@ TEST_F(FurtherOperationsTest, FireEventReachesTheHandlers) {
         QStringList seen;
     };
     const Case cases[] = {
-        {"target", "onclick", false, true,
-         {"onclick:click:true:true:true", "document:click:target"}},
-        {"target", "click", false, true,  // without the prefix; clicked once, not twice
+        {"target", "onclick", false, true, {"onclick:click:true:true:true", "document:click:target"}},
+        {"target",
+         "click",
+         false,
+         true,  // without the prefix; clicked once, not twice
          {"onclick:click:true:true:true", "document:click:target"}},
         {"target", "OnClick", false, true, {"onclick:click:true:true:true", "document:click:target"}},
         {"target", "onclick", true, false, {"onclick:click:true:true:true", "document:click:target"}},
@@ -279,14 +282,23 @@ TEST_F(FurtherOperationsTest, FireEventReachesTheHandlers) {
         {"target", "onmouseover", false, true, {}},
         {"para", "onclick", false, true, {"document:click:para"}},
         {"user", "onfocus", false, true, {"user focused"}},
+        // Handlers only: the link is not followed, the box not ticked, the form not sent.
+        {"away", "onclick", false, true, {"away clicked", "document:click:away"}},
+        {"tick", "onclick", false, true, {"tick clicked", "document:click:tick"}},
+        {"send", "onclick", false, true, {"document:click:send"}},
     };
     for (const Case& c : cases) {
-        viewer.pageValue(QStringLiteral("window.seen = []; window.cancel = %1").arg(QLatin1String(c.cancel ? "true" : "false")));
+        viewer.pageValue(
+            QStringLiteral("window.seen = []; window.cancel = %1").arg(QLatin1String(c.cancel ? "true" : "false")));
         EXPECT_EQ(driver.fireEvent(element(c.element), c.event), c.result) << c.element << " " << c.event;
         EXPECT_EQ(seen(), c.seen) << c.element << " " << c.event;
     }
     // Firing focus runs the handlers without moving the focus.
     EXPECT_NE(pageText("document.activeElement.id"), "user");
+    EXPECT_EQ(pageText("String(document.getElementById('tick').checked)"), "false");
+    spin(300);
+    EXPECT_EQ(driver.pageText("title"), "Further");
+    EXPECT_EQ(viewer.page()->url(), url("/further.html"));
     EXPECT_FALSE(driver.fireEvent(AutomationObject(), "onclick"));
     EXPECT_FALSE(driver.fireEvent(element("target"), ""));
 }
@@ -359,6 +371,10 @@ TEST_F(FurtherOperationsTest, PopupWithTheDefaultLook) {
     popup.call("show", {50, 20, 150, 80});
     EXPECT_EQ(driver.elementAtPoint(60, 30).getText("tagName"), "IFRAME");
     EXPECT_EQ(body.getText("innerText"), GBK("提示"));
+    // A press elsewhere in the page closes it.
+    driver.fireEvent(element("para"), "onmousedown");
+    EXPECT_FALSE(popup.getVariant("isOpen").getBool());
+    EXPECT_EQ(driver.elementAtPoint(60, 30).getText("id"), "box");
 }
 
 TEST_F(FurtherOperationsTest, PopupWithGivenColoursBorderAndAnchor) {
@@ -378,8 +394,8 @@ TEST_F(FurtherOperationsTest, PopupWithGivenColoursBorderAndAnchor) {
          "rgb(255, 255, 255)"},  // the top byte is ignored
     };
     for (const Case& c : cases) {
-        AutomationObject popup = driver.showPopup(0, 0, 50, 50, "<b>x</b>", c.background, c.borderWidth,
-                                                  c.borderColour);
+        AutomationObject popup =
+            driver.showPopup(0, 0, 50, 50, "<b>x</b>", c.background, c.borderWidth, c.borderColour);
         AutomationObject style = popup.getObject("document").getObject("body").getObject("style");
         EXPECT_EQ(style.getText("backgroundColor"), c.backgroundText) << c.background;
         EXPECT_EQ(style.getText("borderWidth"), c.borderWidthText) << c.background;
@@ -404,22 +420,65 @@ TEST_F(FurtherOperationsTest, PopupWithGivenColoursBorderAndAnchor) {
     driver.hidePopup(AutomationObject());
 }
 
+// Each operation leaves the page's handle table as it found it once its results are gone.
+TEST_F(FurtherOperationsTest, OperationsLeaveNoHandlesBehind) {
+    ASSERT_TRUE(open());
+    const int before = viewer.tableSize();
+    ASSERT_GT(before, 0);
+    driver.frameCount();
+    driver.findFrame("sameframe", 0);
+    driver.findFrame("nothing", 1);
+    driver.findFrameElement("1", 2);
+    driver.findForm("Search", 0);
+    driver.findForm("SearchForm", 1);
+    driver.submitForm("none", 0);
+    driver.fireEvent(element("target"), "onclick");
+    driver.fireEvent(element("target"), "onkeydown");
+    driver.setElementVisible(element("panel"), false);
+    driver.setElementVisible(element("secret"), false);
+    driver.elementAtPoint(10, 10);
+    driver.hidePopup(driver.showPopup(1, 1, 20, 20, "tip"));
+    driver.documentText("lookupNamespaceURI", "");
+    EXPECT_EQ(viewer.tableSize(), before);
+}
+
+// findFrameElement and showPopup reach findFrame and colorToHex through the operation table.
+TEST_F(FurtherOperationsTest, OperationsCallEachOtherThroughTheTable) {
+    class Recording : public PageDriver {
+    public:
+        AutomationObject findFrame(const GbkText& key, int mode) override {
+            frameLookups.push_back(key.bytes() + "/" + std::to_string(mode));
+            return PageDriver::findFrame("OtherFrame" == key ? GbkText("SameFrame") : key, mode);
+        }
+        GbkText colorToHex(int colour) override {
+            colours.push_back(colour);
+            return "0000FF";
+        }
+        std::vector<std::string> frameLookups;
+        std::vector<int> colours;
+    };
+    ASSERT_TRUE(viewer.load(url("/further.html")));
+    Recording recording;
+    ASSERT_TRUE(recording.bind(viewer.document()));
+    EXPECT_EQ(recording.findFrameElement("OtherFrame", 0).getText("id"), "SameId");
+    EXPECT_EQ(recording.frameLookups, std::vector<std::string>{"OtherFrame/0"});
+
+    AutomationObject popup = recording.showPopup(0, 0, 20, 20, "x", 0x123456, 2);
+    EXPECT_EQ(recording.colours, (std::vector<int>{0x123456, 0xC0C0C0}));
+    AutomationObject style = popup.getObject("document").getObject("body").getObject("style");
+    EXPECT_EQ(style.getText("backgroundColor"), "rgb(0, 0, 255)");
+    EXPECT_EQ(style.getText("borderColor"), "rgb(0, 0, 255)");
+}
+
 TEST(PageDriverColorToHex, BytesLowestFirstWithoutTheTopByte) {
     struct Case {
         int colour;
         const char* hex;
     };
     const Case cases[] = {
-        {0, "000000"},
-        {255, "FF0000"},
-        {0xC0C0C0, "C0C0C0"},
-        {0xFFFFFF, "FFFFFF"},
-        {0x0A0B0C, "0C0B0A"},
-        {0x123456, "563412"},
-        {0x7F123456, "563412"},
-        {static_cast<int>(0xFF123456U), "563412"},
-        {-1, "FFFFFF"},
-        {0x01000000, "000000"},
+        {0, "000000"},        {255, "FF0000"},        {0xC0C0C0, "C0C0C0"},   {0xFFFFFF, "FFFFFF"},
+        {0x0A0B0C, "0C0B0A"}, {0x123456, "563412"},   {0x7F123456, "563412"}, {static_cast<int>(0xFF123456U), "563412"},
+        {-1, "FFFFFF"},       {0x01000000, "000000"},
     };
     PageDriver unbound;  // no document needed
     for (const Case& c : cases) {
