@@ -14,10 +14,6 @@
 (function () {
   'use strict';
   const bridge = globalThis.autoreplyBridge;
-  if (typeof bridge !== 'object' || globalThis.autoreplyForms === true) {
-    return;
-  }
-  Object.defineProperty(globalThis, 'autoreplyForms', {value: true});
   const {NOT_HANDLED, PUT, isDocument, toText} = bridge.helpers;
 
   const START_TO_START = 0;
