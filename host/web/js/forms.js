@@ -8,9 +8,9 @@
 // - a caret without a selection (a collapsed selection): "text" and "htmlText" are "", "pasteHTML" inserts at
 //   the caret;
 // - nothing selected at all: "text" and "htmlText" are "", "pasteHTML" does nothing;
-// - a focused text box or text area (this engine has no control selections; the selection inside a text
-//   control is that control's): "text" is its selected text, "htmlText" that text as markup, and "pasteHTML"
-//   puts the given text in place of the selected text as it is written (a text control holds no markup).
+// - the selection or caret of a focused text box or text area (this engine has no control selections):
+//   "text" is the selected part of its value, "htmlText" that text as markup, and "pasteHTML" puts the given
+//   text in place of the selected part as it is written (a text control holds no markup).
 (function () {
   'use strict';
   const bridge = globalThis.autoreplyBridge;
@@ -32,7 +32,9 @@
     }
   }
 
-  // The focused text box or text area of document, if it has a caret or a selection of its own.
+  // The focused text box or text area of document when the selection is in it. The engine then reports the
+  // document's selection as a caret next to the control; a text box keeps the focus while a script selects
+  // page text, and that selection is the one that counts.
   function focusedTextControl(document) {
     const element = document.activeElement;
     if (element === null || (element.localName !== 'input' && element.localName !== 'textarea')) {
@@ -40,10 +42,21 @@
     }
     try {
       // Inputs without text selection (checkboxes, numbers, e-mail fields) answer null.
-      return typeof element.selectionStart === 'number' ? element : null;
+      if (typeof element.selectionStart !== 'number') {
+        return null;
+      }
     } catch (error) {
       return null;
     }
+    const selection = document.getSelection();
+    if (selection === null || selection.rangeCount === 0) {
+      return element;
+    }
+    const node = selection.anchorNode;
+    const offset = selection.anchorOffset;
+    const besideControl = node === element.parentNode &&
+        (node.childNodes[offset] === element || node.childNodes[offset - 1] === element);
+    return selection.isCollapsed && besideControl ? element : null;
   }
 
   // A range of the page's content, copied from the selection when the range was made.

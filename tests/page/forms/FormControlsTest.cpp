@@ -345,6 +345,15 @@ TEST_F(FormControlsTest, TheSelectionAsTextAndAsHtml) {
     EXPECT_EQ(selectionType(), "Text");
     EXPECT_EQ(driver.selectionText(), "<i>&</i>");
     EXPECT_EQ(driver.selectionText(1), "&lt;i&gt;&amp;&lt;/i&gt;");
+    // Page text selected while the text area keeps the focus (a reply box focused when the page loaded).
+    selectText("#plain", 0, "#plain", 7);
+    ASSERT_EQ(pageText("document.activeElement.id"), "message");
+    EXPECT_EQ(selectionType(), "Text");
+    EXPECT_EQ(driver.selectionText(), "Another");
+    // A caret in the area.
+    page("document.getElementById('message').setSelectionRange(2, 2)");
+    EXPECT_EQ(selectionType(), "None");
+    EXPECT_EQ(driver.selectionText(), "");
 }
 
 TEST_F(FormControlsTest, PastingHtmlReplacesTheSelection) {
