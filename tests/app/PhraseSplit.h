@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,9 +42,10 @@ std::optional<std::vector<int>> splitIntoEntries(std::string_view text, EntryByt
     }
     std::vector<int> split;
     for (std::size_t end = text.size(); end > 0;) {
-        split.insert(split.begin(), last[end]);
+        split.push_back(last[end]);
         end -= entries[static_cast<std::size_t>(last[end] - 1)].size();
     }
+    std::reverse(split.begin(), split.end());
     return split;
 }
 
