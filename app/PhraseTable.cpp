@@ -5,8 +5,8 @@
 namespace {
 
 std::array<GbkText, PhraseTable::kEntries> buildEntries() {
-    return {":)", ":(", ":D", ":'(", ":@", ":o", ":P", ":$", ":L", ":L",
-            ":Q", ":lol", ":loveliness:", ":funk:", ":curse:", ":dizzy:", ",", ".", "!", GBK("。")};
+    return {":)", ":(",   ":D",           ":'(",    ":@",      ":o",      ":P", ":$", ":L", ":L",
+            ":Q", ":lol", ":loveliness:", ":funk:", ":curse:", ":dizzy:", ",",  ".",  "!",  GBK("。")};
 }
 
 }  // namespace

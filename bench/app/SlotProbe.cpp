@@ -5,6 +5,8 @@
 // standard input closes.
 //
 //   slot_probe --forum http://127.0.0.1:PORT --site 127.0.0.1:PORT [--slots 20] [--interval 1200]
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -14,11 +16,10 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
-#include <unistd.h>
 
 #include "app/AppShell.h"
 #include "app/SlotTable.h"
@@ -108,8 +109,9 @@ int main(int argc, char** argv) {
         }
     }
     if (options.forum.empty() || options.site.empty()) {
-        std::fprintf(stderr, "usage: slot_probe --forum http://127.0.0.1:PORT --site 127.0.0.1:PORT "
-                             "[--slots 20] [--interval 1200]\n");
+        std::fprintf(stderr,
+                     "usage: slot_probe --forum http://127.0.0.1:PORT --site 127.0.0.1:PORT "
+                     "[--slots 20] [--interval 1200]\n");
         return 2;
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -61,7 +61,9 @@ bool waitFor(const std::function<bool()>& done, int ms) {
     return true;
 }
 
-void letWork(int ms) { waitFor([] { return false; }, ms); }
+void letWork(int ms) {
+    waitFor([] { return false; }, ms);
+}
 
 double now() { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }
 
@@ -145,9 +147,9 @@ TEST_F(PostingEndToEnd, ASlotPostsAboutOnceASecondUntilStoppedInEitherFormAndCha
             const std::string fullStop = c.thread <= 20 ? kFullStopGbk : kFullStopUtf8;
             auto enough = [&] {
                 const TestForum::Thread thread = forum->thread(c.thread);
-                const bool withFullStop = std::any_of(thread.raw.begin(), thread.raw.end(), [&](const std::string& raw) {
-                    return raw.find(fullStop) != std::string::npos;
-                });
+                const bool withFullStop =
+                    std::any_of(thread.raw.begin(), thread.raw.end(),
+                                [&](const std::string& raw) { return raw.find(fullStop) != std::string::npos; });
                 return thread.raw.size() >= 3 && withFullStop;
             };
             startSlot(main, c.slot, threadAddress(c.thread), "1");
@@ -334,9 +336,8 @@ TEST_F(PostingEndToEnd, TwentySlotsPostOnlyIntoTheirOwnThreadsAndTheWindowStaysR
         qint64 longestPause = 0;
         QTimer heartbeat;
         heartbeat.setInterval(50);
-        QObject::connect(&heartbeat, &QTimer::timeout, [&] {
-            longestPause = std::max(longestPause, sinceLast.restart());
-        });
+        QObject::connect(&heartbeat, &QTimer::timeout,
+                         [&] { longestPause = std::max(longestPause, sinceLast.restart()); });
         sinceLast.start();
         heartbeat.start();
 

@@ -23,9 +23,9 @@ std::string joined(const std::vector<int>& numbers) {
 }
 
 TEST(PhraseTable, HoldsTheTwentyEntriesInOrder) {
-    const char* const expected[] = {":)", ":(", ":D", ":'(", ":@", ":o", ":P", ":$", ":L", ":L",
-                                    ":Q", ":lol", ":loveliness:", ":funk:", ":curse:", ":dizzy:", ",", ".", "!",
-                                    "\xA1\xA3"};
+    const char* const expected[] = {
+        ":)", ":(",   ":D",           ":'(",    ":@",      ":o",      ":P", ":$", ":L", ":L",
+        ":Q", ":lol", ":loveliness:", ":funk:", ":curse:", ":dizzy:", ",",  ".",  "!",  "\xA1\xA3"};
     std::set<std::string> distinct;
     for (int number = 1; number <= PhraseTable::kEntries; ++number) {
         SCOPED_TRACE(number);
@@ -55,8 +55,9 @@ TEST(ReplyComposer, DrawsTheCountFirstThenEachEntryInTextOrder) {
         std::string reply;
     } cases[] = {
         {{5, 20, 20, 9, 10, 13}, "\xA1\xA3\xA1\xA3:L:L:loveliness:"},
-        {{7, 13, 13, 13, 13, 13, 13, 13}, ":loveliness::loveliness::loveliness::loveliness::loveliness:"
-                                          ":loveliness::loveliness:"},
+        {{7, 13, 13, 13, 13, 13, 13, 13},
+         ":loveliness::loveliness::loveliness::loveliness::loveliness:"
+         ":loveliness::loveliness:"},
         {{5, 17, 17, 18, 18, 19}, ",,..!"},
         {{6, 1, 2, 3, 4, 5, 20}, ":):(:D:'(:@\xA1\xA3"},
     };

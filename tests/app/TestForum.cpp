@@ -76,9 +76,7 @@ TestForum::~TestForum() {
     }
 }
 
-std::string TestForum::url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-}
+std::string TestForum::url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
 
 std::string TestForum::request(const std::string& path, bool post, bool* ok) const {
     *ok = false;

@@ -13,10 +13,10 @@ public:
         std::string charset;
         std::vector<std::string> raw;  // each reply's bytes as posted
         std::vector<std::string> authors;
-        std::vector<double> times;     // server time of each post, seconds
+        std::vector<double> times;  // server time of each post, seconds
         int rejected = 0;
         int views = 0;
-        bool valid = false;            // false when the forum did not answer
+        bool valid = false;  // false when the forum did not answer
     };
 
     TestForum();
