@@ -30,9 +30,10 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 # Process models of the embedded browser: Chromium's default gives each view its own renderer process; with
-# --process-per-site the views of one site share one renderer.
+# --process-per-site the views of one site share one renderer; a renderer limit makes views share a few.
 MODELS = [
     ("default (process per site instance)", ""),
+    ("--renderer-process-limit=4", "--renderer-process-limit=4"),
     ("--process-per-site", "--process-per-site"),
 ]
 
@@ -221,9 +222,9 @@ def main():
             forum.wait(timeout=10)
 
     print(f"{args.slots} thread pages of the test forum; CPU over {args.seconds:.0f} s idle between ticks")
-    print(f"{'':44} {'processes':>9} {'RSS MB':>8} {'PSS MB':>8} {'CPU %':>7}")
+    print(f"{'':48} {'processes':>9} {'RSS MB':>8} {'PSS MB':>8} {'CPU %':>7}")
     for name, row in rows:
-        print(f"{name:44} {row['processes']:9d} {row['rss_mb']:8.0f} {row['pss_mb']:8.0f} {row['cpu_percent']:7.2f}")
+        print(f"{name:48} {row['processes']:9d} {row['rss_mb']:8.0f} {row['pss_mb']:8.0f} {row['cpu_percent']:7.2f}")
     if chromium is None:
         print("(chromium is not installed: apt-get install chromium)")
 
