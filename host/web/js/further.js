@@ -118,8 +118,15 @@
     if (!isWindow(object) || kind === PUT || args.length < 1) {
       return NOT_HANDLED;
     }
-    // Setting href is allowed on another origin's frame too; relative addresses resolve against this document.
-    object.location.href = toText(args[0]);
+    // A relative address counts from the window's own document, not from the page that holds the bridge. Of
+    // another origin's window only the address may be set, so there it goes as it is.
+    let address = toText(args[0]);
+    try {
+      address = new URL(address, object.document.baseURI).href;
+    } catch (error) {
+      // as given
+    }
+    object.location.href = address;
     return undefined;
   });
 

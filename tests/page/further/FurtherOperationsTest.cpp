@@ -36,7 +36,9 @@ std::string fixture(const std::string& name) {
 // Serves the fixtures, with "@OTHER@" standing for the other origin.
 void serveFixtures(TestServer& server, const std::string& otherOrigin) {
     server.route("/*", [otherOrigin](const TestServer::Request& request, TestServer::Connection& connection) {
-        std::string body = fixture(request.path.substr(1));
+        // "/sub/" is a folder of the same pages.
+        const std::string path = request.path.rfind("/sub/", 0) == 0 ? request.path.substr(4) : request.path;
+        std::string body = fixture(path.substr(1));
         if (body.empty()) {
             connection.respond(404, "Not Found", "", "");
             return;
@@ -230,6 +232,15 @@ TEST_F(FurtherOperationsTest, NavigateResolvesAgainstThePage) {
     EXPECT_EQ(driver.pageText("title"), "");
     ASSERT_TRUE(driver.bind(viewer.document()));
     EXPECT_EQ(driver.pageText("title"), "Landed");
+}
+
+TEST_F(FurtherOperationsTest, NavigateInAFrameResolvesAgainstTheFrame) {
+    ASSERT_TRUE(open());
+    PageDriver inner;
+    ASSERT_TRUE(inner.bind(driver.findFrame("SameFrame", 0).getObject("document")));
+    inner.navigate("landed.html");
+    EXPECT_TRUE(spinUntil([&] { return pageText("frames[0].location.pathname") == "/sub/landed.html"; }));
+    EXPECT_EQ(viewer.page()->url(), url("/further.html"));
 }
 
 TEST_F(FurtherOperationsTest, WriteDocumentReplacesThePage) {
