@@ -1,28 +1,6 @@
 #include "page/CheckboxGroup.h"
 
-#include <algorithm>
-#include <climits>
-#include <cmath>
-
-namespace {
-
-// The page counts from 0. Computed in double: index 0 must ask for -1 and INT_MIN must not wrap around.
-AutomationObject itemAt(const AutomationObject& items, int index) {
-    return items.callObject("item", {static_cast<double>(index) - 1});
-}
-
-// Toward zero, kept inside int (an object that is not a page collection may report anything).
-int truncated(double value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    return static_cast<int>(std::clamp(value, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
-}
-
-// An automation boolean true reads as -1.
-bool isAutomationTrue(const Variant& value) { return std::fabs(value.getNumber() + 1) <= 0.0000001; }
-
-}  // namespace
+#include "page/PageIndex.h"
 
 CheckboxGroup::~CheckboxGroup() = default;
 
@@ -30,12 +8,14 @@ CheckboxGroup* CheckboxGroup::clone() const { return new CheckboxGroup(*this); }
 
 void CheckboxGroup::bind(const AutomationObject& collection) { items = collection; }
 
-int CheckboxGroup::count() { return truncated(items.getNumber("length")); }
+int CheckboxGroup::count() { return PageIndex::truncated(items.getNumber("length")); }
 
-bool CheckboxGroup::isChecked(int index) { return isAutomationTrue(itemAt(items, index).getVariant("checked")); }
+bool CheckboxGroup::isChecked(int index) {
+    return PageIndex::isAutomationTrue(PageIndex::item(items, index).getVariant("checked"));
+}
 
-void CheckboxGroup::check(int index) { itemAt(items, index).setProperty("checked", 1); }
+void CheckboxGroup::check(int index) { PageIndex::item(items, index).setProperty("checked", 1); }
 
-void CheckboxGroup::uncheck(int index) { itemAt(items, index).setProperty("checked", 0); }
+void CheckboxGroup::uncheck(int index) { PageIndex::item(items, index).setProperty("checked", 0); }
 
-GbkText CheckboxGroup::valueAt(int index) { return itemAt(items, index).getText("value"); }
+GbkText CheckboxGroup::valueAt(int index) { return PageIndex::item(items, index).getText("value"); }

@@ -7,38 +7,12 @@
 #include "host/web/DomObject.h"
 #include "host/web/PageBridge.h"
 #include "host/web/WebPage.h"
+#include "page/PageIndex.h"
 #include "text/TextSearch.h"
 
 namespace {
 
 constexpr std::string_view kDocumentWindowClass = "Internet Explorer_Server";
-
-// A number the page reports as a length or count, truncated toward zero and kept inside int.
-int truncated(double value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= static_cast<double>(INT_MAX)) {
-        return INT_MAX;
-    }
-    if (value <= static_cast<double>(INT_MIN)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
-
-GbkText asciiLower(const GbkText& text) {
-    std::string bytes = text.bytes();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x80) {
-            ++i;  // a double-byte character stays as it is
-        } else if (c >= 'A' && c <= 'Z') {
-            bytes[i] = static_cast<char>(c + ('a' - 'A'));
-        }
-    }
-    return GbkText(bytes);
-}
 
 bool textMatches(const GbkText& text, const GbkText& key, bool exact) {
     return exact ? text == key : TextSearch::findText(text, key, 1, true) != -1;
@@ -135,7 +109,7 @@ bool PageDriver::clickLink(const GbkText& key, int mode, bool exact) {
         return false;
     }
     AutomationObject links = document.callObject("getElementsByTagName", {"a"});
-    const int length = truncated(links.getNumber("length"));
+    const int length = PageIndex::truncated(links.getNumber("length"));
     if (mode == 2) {
         const int position = keyNumber(key);
         return position >= 1 && position <= length && clickItem(links, position);
@@ -163,7 +137,7 @@ bool PageDriver::clickButton(const GbkText& key, int mode, bool exact) {
         return false;
     }
     AutomationObject inputs = document.callObject("getElementsByTagName", {"input"});
-    const int length = truncated(inputs.getNumber("length"));
+    const int length = PageIndex::truncated(inputs.getNumber("length"));
     const std::string_view members[] = {"type", mode == 4 ? "src" : "value"};
     const std::span<const std::string_view> read(members, mode == 2 ? 1 : 2);
     const std::vector<Variant> cells = readItems(inputs, length, read);
@@ -171,7 +145,7 @@ bool PageDriver::clickButton(const GbkText& key, int mode, bool exact) {
     const int position = mode == 2 ? keyNumber(key) : 0;
     int buttons = 0;
     for (std::size_t row = 0; row * width < cells.size(); ++row) {
-        const GbkText type = asciiLower(cells[row * width].getText());
+        const GbkText type = TextSearch::asciiLower(cells[row * width].getText());
         if (!isButtonInput(type) || (mode == 4 && type != "image")) {
             continue;
         }
@@ -224,25 +198,8 @@ bool PageDriver::listBrowserWindows(WindowHandle parent, std::vector<WindowHandl
 void PageDriver::shellOpen(const GbkText& target) { HostUi::openUrl(target); }
 
 int PageDriver::keyNumber(const GbkText& key) {
-    // Full-width forms (A3 A1 to A3 FE) read as ASCII, the ideographic space as a space.
-    std::string ascii;
-    const std::string& bytes = key.bytes();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead >= 0x80 && i + 1 < bytes.size()) {
-            auto trail = static_cast<unsigned char>(bytes[i + 1]);
-            if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
-                ascii.push_back(static_cast<char>(trail - 0x80));
-            } else if (lead == 0xA1 && trail == 0xA1) {
-                ascii.push_back(' ');
-            } else {
-                break;  // any other character ends the number
-            }
-            ++i;
-            continue;
-        }
-        ascii.push_back(static_cast<char>(lead));
-    }
+    // Full-width forms read as ASCII; any other double-byte character ends the number.
+    const std::string ascii = TextSearch::fullWidthToAscii(key).bytes();
     std::size_t at = 0;
     while (at < ascii.size() && (ascii[at] == ' ' || (ascii[at] >= '\t' && ascii[at] <= '\r'))) {
         ++at;

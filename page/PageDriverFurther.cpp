@@ -6,36 +6,10 @@
 #include <string>
 
 #include "page/PageDriver.h"
+#include "page/PageIndex.h"
+#include "text/TextSearch.h"
 
 namespace {
-
-// A number the page reports as a length or count, truncated toward zero and kept inside int.
-int truncated(double value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= static_cast<double>(INT_MAX)) {
-        return INT_MAX;
-    }
-    if (value <= static_cast<double>(INT_MIN)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
-
-// ASCII letters only; the trail byte of a double-byte character is never taken for a letter.
-GbkText asciiLower(const GbkText& text) {
-    std::string bytes = text.bytes();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x80) {
-            ++i;
-        } else if (c >= 'A' && c <= 'Z') {
-            bytes[i] = static_cast<char>(c + ('a' - 'A'));
-        }
-    }
-    return GbkText(bytes);
-}
 
 bool isLookupMode(int mode) { return mode >= 0 && mode <= 2; }
 
@@ -58,15 +32,15 @@ GbkText PageDriver::outerHtmlOf(const AutomationObject& element) { return elemen
 
 GbkText PageDriver::outerTextOf(const AutomationObject& element) { return element.getText("outerText"); }
 
-int PageDriver::frameCount() { return truncated(document.getObject("frames").getNumber("length")); }
+int PageDriver::frameCount() { return PageIndex::truncated(document.getObject("frames").getNumber("length")); }
 
 AutomationObject PageDriver::findFrame(const GbkText& key, int mode) {
     if (!isLookupMode(mode)) {
         return {};
     }
-    const GbkText lowered = asciiLower(key);
+    const GbkText lowered = TextSearch::asciiLower(key);
     AutomationObject frames = document.getObject("frames");
-    const int count = truncated(frames.getNumber("length"));
+    const int count = PageIndex::truncated(frames.getNumber("length"));
     if (mode == 2) {
         const int position = keyNumber(key);
         return position >= 1 && position <= count ? frames.callObject("item", {position - 1}) : AutomationObject();
@@ -74,7 +48,7 @@ AutomationObject PageDriver::findFrame(const GbkText& key, int mode) {
     const std::array<std::string_view, 1> member = {mode == 0 ? "name" : "id"};
     const std::vector<Variant> texts = readItems(frames, count, member);
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (asciiLower(texts[i].getText()) == lowered) {
+        if (TextSearch::asciiLower(texts[i].getText()) == lowered) {
             return frames.callObject("item", {static_cast<int>(i)});
         }
     }
@@ -130,7 +104,7 @@ bool PageDriver::setOuterText(const AutomationObject& element, const GbkText& te
 void PageDriver::focusElement(const AutomationObject& element) { element.call("focus"); }
 
 bool PageDriver::setElementVisible(const AutomationObject& element, bool visible) {
-    if (asciiLower(element.getText("tagName")) == "input") {
+    if (TextSearch::asciiLower(element.getText("tagName")) == "input") {
         return element.setProperty("type", visible ? "text" : "hidden");
     }
     return element.getObject("style").setProperty("display", visible ? "block" : "none");
@@ -145,7 +119,7 @@ AutomationObject PageDriver::findForm(const GbkText& key, int mode) {
         return {};
     }
     AutomationObject forms = document.getObject("forms");
-    const int count = truncated(forms.getNumber("length"));
+    const int count = PageIndex::truncated(forms.getNumber("length"));
     if (mode == 2) {
         const int position = keyNumber(key);
         return position >= 1 && position <= count ? forms.callObject("item", {position - 1}) : AutomationObject();

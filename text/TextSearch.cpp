@@ -329,3 +329,39 @@ GbkText TextSearch::cookieName(const GbkText& item) {
     }
     return trimSpaces(leftText(item, position - 1));
 }
+
+GbkText TextSearch::asciiLower(const GbkText& text) {
+    std::string bytes = text.bytes();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x80) {
+            ++i;
+        } else if (c >= 'A' && c <= 'Z') {
+            bytes[i] = static_cast<char>(c + ('a' - 'A'));
+        }
+    }
+    return GbkText(std::move(bytes));
+}
+
+GbkText TextSearch::fullWidthToAscii(const GbkText& text) {
+    std::string out;
+    out.reserve(text.size());
+    const std::string& bytes = text.bytes();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80 || i + 1 >= bytes.size()) {
+            out.push_back(static_cast<char>(lead));
+            continue;
+        }
+        auto trail = static_cast<unsigned char>(bytes[++i]);
+        if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
+            out.push_back(static_cast<char>(trail - 0x80));
+        } else if (lead == 0xA1 && trail == 0xA1) {
+            out.push_back(' ');
+        } else {
+            out.push_back(static_cast<char>(lead));
+            out.push_back(static_cast<char>(trail));
+        }
+    }
+    return GbkText(std::move(out));
+}

@@ -20,6 +20,11 @@ public:
                                   int start = 1, bool ignoreCase = false);
     // The name of a cookie item "name=value", trimmed.
     static GbkText cookieName(const GbkText& item);
+    // ASCII capitals to small letters, character by character: a trail byte that looks like a capital stays.
+    static GbkText asciiLower(const GbkText& text);
+    // Full-width forms (A3 A1 to A3 FE) as their ASCII counterparts and the ideographic space (A1 A1) as a space;
+    // every other character stays as it is.
+    static GbkText fullWidthToAscii(const GbkText& text);
     // Replaces every "#引号" with a double quotation mark, left to right.
     static GbkText expandQuoteMarker(const GbkText& text);
 

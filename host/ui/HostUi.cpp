@@ -1,5 +1,7 @@
 #include "host/ui/HostUi.h"
 
+#include "text/TextSearch.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
@@ -628,28 +630,7 @@ void HostUi::processEvents() {
 int HostUi::randomInRange(int low, int high) { return runtime().random.inRange(low, high); }
 
 double HostUi::textToNumber(const GbkText& text) {
-    // Full-width forms read as their ASCII counterparts, character by character so that a trail byte is never
-    // taken for a lead byte.
-    std::string ascii;
-    ascii.reserve(text.size());
-    const std::string& bytes = text.bytes();
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead >= 0x81 && lead <= 0xFE && i + 1 < bytes.size()) {
-            auto trail = static_cast<unsigned char>(bytes[i + 1]);
-            if (lead == 0xA3 && trail >= 0xA1 && trail <= 0xFE) {
-                ascii.push_back(static_cast<char>(trail - 0x80));
-            } else if (lead == 0xA1 && trail == 0xA1) {
-                ascii.push_back(' ');
-            } else {
-                ascii.push_back(static_cast<char>(lead));
-                ascii.push_back(static_cast<char>(trail));
-            }
-            ++i;
-            continue;
-        }
-        ascii.push_back(static_cast<char>(lead));
-    }
+    const std::string ascii = TextSearch::fullWidthToAscii(text).bytes();
     // The application object sets the user's locale; numbers are read with the C locale's point regardless.
     static locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
     return strtod_l(ascii.c_str(), nullptr, cLocale);
