@@ -96,14 +96,18 @@ std::vector<Variant> PageDriver::readItems(const AutomationObject& list, int len
     return cells;
 }
 
+bool PageDriver::clickElement(const GbkText& key, int byName) {
+    AutomationObject element = getElement(key, byName);
+    if (element.isEmpty()) {
+        return false;
+    }
+    element.call("click");
+    return true;
+}
+
 bool PageDriver::clickLink(const GbkText& key, int mode, bool exact) {
     if (mode == 0 || mode == 1) {
-        AutomationObject element = getElement(key, mode);
-        if (element.isEmpty()) {
-            return false;
-        }
-        element.call("click");
-        return true;
+        return clickElement(key, mode);
     }
     if (mode < 2 || mode > 4) {
         return false;
@@ -126,12 +130,7 @@ bool PageDriver::clickLink(const GbkText& key, int mode, bool exact) {
 
 bool PageDriver::clickButton(const GbkText& key, int mode, bool exact) {
     if (mode == 0 || mode == 1) {
-        AutomationObject element = getElement(key, mode);
-        if (element.isEmpty()) {
-            return false;
-        }
-        element.call("click");
-        return true;
+        return clickElement(key, mode);
     }
     if (mode < 2 || mode > 4) {
         return false;

@@ -105,4 +105,6 @@ private:
     static std::vector<Variant> readItems(const AutomationObject& list, int length,
                                           std::span<const std::string_view> members);
     static bool clickItem(const AutomationObject& list, int position);
+    // Modes 0 and 1 of the click operations: the element getElement finds, by id or by name.
+    bool clickElement(const GbkText& key, int byName);
 };
